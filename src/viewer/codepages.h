@@ -1,0 +1,44 @@
+#pragma once
+// The viewer's three code pages and the byte maps between them. Every map is an
+// explicit table (no locale or iconv at run time), so the viewer shows the same
+// characters on every machine. Qt Core only.
+
+#include <QByteArray>
+#include <QString>
+
+namespace zarn {
+
+enum class CodePage { Win, Dos, Ucode };
+
+// The label text of a code page: "WIN", "DOS", "UCODE".
+QString CodePageName(CodePage page);
+// The next code page of the cycle WIN -> DOS -> UCODE -> WIN.
+CodePage NextCodePage(CodePage page);
+
+// DOS (866) to Windows (1251), byte for byte, same length. Box-drawing and
+// block characters that 1251 lacks become their nearest ASCII look-alike.
+QByteArray OemToAnsi(const QByteArray& text);
+// Windows (1251) to DOS (866), byte for byte; bytes without a 866 place stay.
+QByteArray AnsiToOem(const QByteArray& text);
+
+// Letter case in code page 1251, byte for byte (Latin and Cyrillic letters).
+QByteArray LowerCase1251(const QByteArray& text);
+QByteArray UpperCase1251(const QByteArray& text);
+char LowerByte1251(char byte);
+char UpperByte1251(char byte);
+
+// One byte of 1251 or 866 as Unicode. Byte 0x98, unassigned in 1251, maps to
+// U+0098 so that every byte round-trips.
+char16_t Cp1251ToUnicode(unsigned char byte);
+char16_t Cp866ToUnicode(unsigned char byte);
+
+// Bytes as Unicode text: "WIN" as 1251, "DOS" as 866, "UCODE" as UTF-16
+// little-endian (an odd last byte is dropped).
+QString DecodeCodePage(const QByteArray& bytes, CodePage page);
+
+// Unicode text as 1251 bytes; characters 1251 lacks become '?'.
+QByteArray EncodeCp1251(const QString& text);
+// One character as a 1251 byte; false when 1251 lacks it.
+bool UnicodeToCp1251(char16_t character, unsigned char* byte);
+
+}  // namespace zarn
