@@ -96,4 +96,16 @@ ErrorOr<QByteArray> TRegularFile::ReadAll(qint64 limit) const {
   return bytes;
 }
 
+ErrorOr<QByteArray> ReadFileRange(const QString& path, quint64 offset, qint64 count) {
+  auto file = TRegularFile::Open(path);
+  if (file.IsError()) return file.Error();
+  return file.Value().ReadAt(offset, count);
+}
+
+ErrorOr<QByteArray> ReadFileStart(const QString& path, qint64 limit) {
+  auto file = TRegularFile::Open(path);
+  if (file.IsError()) return file.Error();
+  return file.Value().ReadAll(limit);
+}
+
 }  // namespace zarn

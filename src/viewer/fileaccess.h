@@ -48,6 +48,11 @@ class TRegularFile {
   QString Path_;
 };
 
+// Opens, reads `count` bytes from `offset` (fewer at the end) and closes.
+ErrorOr<QByteArray> ReadFileRange(const QString& path, quint64 offset, qint64 count);
+// Opens, reads everything up to `limit` bytes and closes.
+ErrorOr<QByteArray> ReadFileStart(const QString& path, qint64 limit);
+
 // The message for a path that exists but is no regular file.
 QString NotRegularFileMessage();
 
