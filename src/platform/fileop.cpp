@@ -1,0 +1,584 @@
+// The file-operation engine runs in three phases.
+//
+// 1. Plan. The destination is checked (it exists, it is a folder or the parent
+//    of the single source's new name, it is writable), then each source is
+//    checked (it exists, its paths fit the system's limits, a folder does not
+//    go into itself, a copy onto itself gets a free name) and walked into a
+//    list of work items in depth-first order: make folder, copy file, link or
+//    node, finish folder (its attributes, after its contents), rename (a move
+//    within one file system), trash, remove. Nothing is written before the plan
+//    is complete; a problem with one source asks retry, skip or cancel.
+// 2. Execute. Items run in order with the cancel flag checked between items and
+//    between chunks of data. Conflicts ask replace, replace all, skip, skip all
+//    or cancel; errors ask retry, skip or cancel, and skipping a folder skips
+//    everything planned inside it. A rename that meets another file system
+//    (EXDEV) is replaced by the copy of its tree, each object's source removed
+//    as soon as its own copy is complete, so a cancel never loses data.
+// 3. Flush. syncfs on the destination's file system, so that "done" means the
+//    data is on the device; this also runs after a cancel for what was written.
+
+#include "platform/fileop.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "platform/filenames.h"
+#include "platform/fileop_copy.h"
+#include "platform/fileop_remove.h"
+#include "platform/trash.h"
+
+namespace zarn {
+namespace {
+
+using fileop::Placement;
+
+enum class ItemKind { MakeFolder, ListFolder, FinishFolder, CopyFile, CopyLink, CopyNode, Rename, Trash, Remove };
+
+struct WorkItem {
+  ItemKind Kind = ItemKind::CopyFile;
+  QByteArray Source;
+  QByteArray Target;
+  struct stat Info {};       // the source's lstat at plan time
+  bool MoveSource = false;   // remove the source once its copy is complete
+  bool Merged = false;       // FinishFolder: the folder existed; keep its attributes
+};
+
+enum class Step { Done, SkippedByChoice };
+
+OsError ErrorAt(const QByteArray& path, int code = errno) { return OsError(code, FromNativeName(path)); }
+OsError TextError(const char* text, const QByteArray& path) {
+  return OsError::WithText(QString::fromUtf8(text), FromNativeName(path));
+}
+
+QByteArray StripSlashes(QByteArray path) {
+  while (path.size() > 1 && path.endsWith('/')) path.chop(1);
+  return path;
+}
+
+QByteArray NameOf(const QByteArray& path) { return path.mid(path.lastIndexOf('/') + 1); }
+
+QByteArray FolderOf(const QByteArray& path) {
+  const qsizetype slash = path.lastIndexOf('/');
+  return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+QByteArray Join(const QByteArray& folder, const QByteArray& name) {
+  return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+bool SameObject(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+bool FitsLimits(const QByteArray& path) { return path.size() < PATH_MAX && NameOf(path).size() <= NAME_MAX; }
+
+// True when `folder` is `ancestor` or lies anywhere below it, checked by device
+// and inode on the way up, so links and bind mounts cannot hide it.
+bool LiesWithin(const QByteArray& folder, const struct stat& ancestor) {
+  int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (int depth = 0; fd >= 0 && depth < PATH_MAX; ++depth) {
+    struct stat here;
+    if (::fstat(fd, &here) != 0) break;
+    if (SameObject(here, ancestor)) {
+      ::close(fd);
+      return true;
+    }
+    const int up = ::openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat above;
+    const bool atRoot = up < 0 || ::fstat(up, &above) != 0 || SameObject(above, here);
+    ::close(fd);
+    fd = up;
+    if (atRoot) break;
+  }
+  if (fd >= 0) ::close(fd);
+  return false;
+}
+
+ObjectFacts FactsOf(const QByteArray& path, const struct stat& info) {
+  ObjectFacts facts;
+  facts.Path = FromNativeName(path);
+  facts.Size = info.st_size;
+  facts.Modified = QDateTime::fromMSecsSinceEpoch(qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000);
+  facts.IsFolder = S_ISDIR(info.st_mode);
+  return facts;
+}
+
+int SystemRename(const char* from, const char* to, unsigned flags) {
+  return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, flags);
+}
+
+}  // namespace
+
+QByteArray NonCollidingName(const QByteArray& path) {
+  struct stat info;
+  if (::lstat(path.constData(), &info) != 0 && errno == ENOENT) return path;
+  const QByteArray folder = FolderOf(path);
+  const QByteArray name = NameOf(path);
+  // "name (2).ext": the number goes before a file's last extension, never into a
+  // leading dot; a folder's name takes it at the end.
+  qsizetype dot = S_ISDIR(info.st_mode) ? -1 : name.lastIndexOf('.');
+  if (dot <= 0) dot = name.size();
+  const QByteArray stem = name.left(dot);
+  const QByteArray extension = name.mid(dot);
+  for (int number = 2;; ++number) {
+    const QByteArray candidate = Join(folder, stem + " (" + QByteArray::number(number) + ")" + extension);
+    if (::lstat(candidate.constData(), &info) != 0 && errno == ENOENT) return candidate;
+  }
+}
+
+class FileOperation::Engine {
+ public:
+  Engine(FileOpRequest request, TFileOpQuestions& questions, TFileOpObserver* observer)
+      : Rename_(SystemRename), Request_(std::move(request)), Questions_(questions), Observer_(observer) {}
+
+  FileOpResult Run() {
+    if (Plan()) {
+      Execute();
+      Flush();
+    }
+    Result_.Cancelled = Result_.Cancelled || Cancel_.load();
+    SetPhase(FileOpPhase::Finished);
+    return Result_;
+  }
+
+  std::atomic<bool> Cancel_{false};
+  RenameCall Rename_;
+
+ private:
+  // ---- planning ----
+
+  bool Plan() {
+    SetPhase(FileOpPhase::Planning);
+    if (Request_.Kind != FileOpKind::Delete && !Ask([this] { return CheckDestination(); })) return false;
+    for (const QString& source : Request_.Sources) {
+      if (Cancel_.load()) return false;
+      if (!Ask([&] { return PlanSource(StripSlashes(ToNativeName(source))); })) return false;
+    }
+    for (const WorkItem& item : Items_) CountIntoTotals(item);
+    return true;
+  }
+
+  // Runs `attempt` until it succeeds or the user skips or cancels; false on cancel.
+  template <typename Attempt>
+  bool Ask(Attempt attempt) {
+    while (true) {
+      ErrorOrDone result = attempt();
+      if (result) return true;
+      const ErrorAnswer answer = Questions_.AskOnError(result.Error());
+      if (answer == ErrorAnswer::Retry) continue;
+      Result_.Failures << result.Error();
+      const bool nowhereToGo = Request_.Kind != FileOpKind::Delete && TargetFolder_.isEmpty();
+      if (answer == ErrorAnswer::Cancel || nowhereToGo) {
+        Result_.Cancelled = answer == ErrorAnswer::Cancel;
+        return false;
+      }
+      return true;
+    }
+  }
+
+  ErrorOrDone CheckDestination() {
+    TargetFolder_.clear();
+    ExplicitName_.clear();
+    const QByteArray destination = ToNativeName(Request_.Destination);
+    if (destination.isEmpty()) return TextError("Не задана папка назначения", destination);
+    struct stat info;
+    const bool exists = ::stat(destination.constData(), &info) == 0;
+    const int statError = errno;
+    if (exists && S_ISDIR(info.st_mode)) {
+      TargetFolder_ = StripSlashes(destination);
+    } else if (destination.endsWith('/') || Request_.Sources.size() != 1) {
+      return ErrorAt(destination, exists ? ENOTDIR : statError);
+    } else {
+      const QByteArray folder = FolderOf(destination);
+      if (::stat(folder.constData(), &info) != 0) return ErrorAt(folder);
+      if (!S_ISDIR(info.st_mode)) return ErrorAt(folder, ENOTDIR);
+      TargetFolder_ = folder;
+      ExplicitName_ = NameOf(destination);
+    }
+    if (::access(TargetFolder_.constData(), W_OK | X_OK) != 0) {
+      const QByteArray shown = TargetFolder_;
+      const int code = errno;
+      TargetFolder_.clear();
+      return ErrorAt(shown, code);
+    }
+    ::stat(TargetFolder_.constData(), &TargetFolderInfo_);
+    return Done{};
+  }
+
+  ErrorOrDone PlanSource(const QByteArray& source) {
+    struct stat info;
+    if (source.size() >= PATH_MAX) return ErrorAt(source, ENAMETOOLONG);
+    if (::lstat(source.constData(), &info) != 0) return ErrorAt(source);
+    if (Request_.Kind == FileOpKind::Delete) {
+      const ItemKind kind = Request_.Delete == DeleteMode::ToTrash ? ItemKind::Trash : ItemKind::Remove;
+      Items_.push_back({kind, source, {}, info});
+      return Done{};
+    }
+    QByteArray target = Join(TargetFolder_, ExplicitName_.isEmpty() ? NameOf(source) : ExplicitName_);
+    if (!FitsLimits(target)) return ErrorAt(target, ENAMETOOLONG);
+    if (S_ISDIR(info.st_mode) && LiesWithin(TargetFolder_, info)) {
+      return TextError(Request_.Kind == FileOpKind::Copy ? "Нельзя скопировать папку в саму себя"
+                                                         : "Нельзя переместить папку в саму себя",
+                       source);
+    }
+    auto resolved = ResolveTopTarget(source, info, target);
+    if (!resolved) return resolved.Error();
+    target = resolved.TakeValue();
+    if (Request_.Kind == FileOpKind::Move && info.st_dev == TargetFolderInfo_.st_dev) {
+      Items_.push_back({ItemKind::Rename, source, target, info});
+      return Done{};
+    }
+    return WalkInto(source, target, info, Request_.Kind == FileOpKind::Move, Items_);
+  }
+
+  // The top-level target: a copy onto the object itself gets a free name, as does
+  // any taken name when the caller asked for that; a hard link of the source is refused.
+  ErrorOr<QByteArray> ResolveTopTarget(const QByteArray& source, const struct stat& info, const QByteArray& target) {
+    struct stat existing;
+    if (::lstat(target.constData(), &existing) != 0) return target;
+    if (SameObject(existing, info)) {
+      struct stat sourceFolder;
+      const bool sameEntry = NameOf(source) == NameOf(target) && ::stat(FolderOf(source).constData(), &sourceFolder) == 0 &&
+                             SameObject(sourceFolder, TargetFolderInfo_);
+      if (Request_.Kind == FileOpKind::Move || !sameEntry)
+        return TextError("Источник и место назначения совпадают", target);
+      return NonCollidingName(target);
+    }
+    if (Request_.Collision == CollisionMode::RenameNew) return NonCollidingName(target);
+    return target;
+  }
+
+  // Appends the items that copy `source` to `target` (and remove the source
+  // objects one by one when `move`). A folder that cannot be listed gets a
+  // ListFolder item, which fails again at its turn and asks then.
+  ErrorOrDone WalkInto(const QByteArray& source, const QByteArray& target, const struct stat& info, bool move,
+                       std::vector<WorkItem>& items) {
+    if (!FitsLimits(target)) return ErrorAt(target, ENAMETOOLONG);
+    if (S_ISREG(info.st_mode)) {
+      items.push_back({ItemKind::CopyFile, source, target, info, move});
+    } else if (S_ISLNK(info.st_mode)) {
+      items.push_back({ItemKind::CopyLink, source, target, info, move});
+    } else if (!S_ISDIR(info.st_mode)) {
+      items.push_back({ItemKind::CopyNode, source, target, info, move});
+    } else {
+      items.push_back({ItemKind::MakeFolder, source, target, info, move});
+      if (!WalkChildren(source, target, move, items)) items.push_back({ItemKind::ListFolder, source, target, info, move});
+      items.push_back({ItemKind::FinishFolder, source, target, info, move});
+    }
+    return Done{};
+  }
+
+  bool WalkChildren(const QByteArray& source, const QByteArray& target, bool move, std::vector<WorkItem>& items) {
+    DIR* folder = ::opendir(source.constData());
+    if (!folder) return false;
+    std::vector<QByteArray> names;
+    while (const dirent* entry = ::readdir(folder)) {
+      const char* name = entry->d_name;
+      if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+      names.emplace_back(name);
+    }
+    ::closedir(folder);
+    for (const QByteArray& name : names) {
+      const QByteArray child = Join(source, name);
+      struct stat info;
+      if (::lstat(child.constData(), &info) != 0) continue;  // vanished meanwhile
+      auto walked = WalkInto(child, Join(target, name), info, move, items);
+      if (!walked) {
+        // Too long for the system: refused now, asked at its turn.
+        items.push_back({ItemKind::ListFolder, child, Join(target, name), info, move});
+      }
+    }
+    return true;
+  }
+
+  void CountIntoTotals(const WorkItem& item) {
+    if (item.Kind == ItemKind::FinishFolder || item.Kind == ItemKind::ListFolder) return;
+    ++Progress_.ObjectsTotal;
+    if (item.Kind == ItemKind::CopyFile) Progress_.BytesTotal += item.Info.st_size;
+  }
+
+  // ---- execution ----
+
+  void Execute() {
+    SetPhase(FileOpPhase::Working);
+    for (Index_ = 0; Index_ < Items_.size(); ++Index_) {
+      if (Cancel_.load()) break;
+      const WorkItem item = Items_[Index_];
+      Progress_.CurrentName = FromNativeName(item.Source);
+      Report();
+      if (!ExecuteWithQuestions(item)) break;
+      if (item.Kind != ItemKind::FinishFolder && item.Kind != ItemKind::ListFolder) {
+        ++Progress_.ObjectsDone;
+        ++Result_.ObjectsDone;
+      }
+    }
+    Report();
+  }
+
+  // False when the operation ends here (cancelled).
+  bool ExecuteWithQuestions(const WorkItem& item) {
+    while (true) {
+      ErrorOr<Step> step = ExecuteItem(item);
+      if (step && step.Value() == Step::SkippedByChoice) {
+        ++Result_.SkippedByChoice;
+        SkipInside(item);
+      }
+      if (step) return !Cancel_.load();
+      if (step.Error().Code() == ECANCELED || Cancel_.load()) return false;
+      const ErrorAnswer answer = Questions_.AskOnError(step.Error());
+      if (answer == ErrorAnswer::Retry) continue;
+      Result_.Failures << step.Error();
+      if (answer == ErrorAnswer::Cancel) {
+        Cancel_ = true;
+        return false;
+      }
+      SkipInside(item);
+      return true;
+    }
+  }
+
+  // After a folder was skipped or failed, nothing planned inside it runs.
+  void SkipInside(const WorkItem& item) {
+    if (item.Kind != ItemKind::MakeFolder) return;
+    const QByteArray prefix = item.Source + '/';
+    while (Index_ + 1 < Items_.size()) {
+      const WorkItem& next = Items_[Index_ + 1];
+      const bool inside = next.Source.startsWith(prefix) || (next.Source == item.Source && next.Kind != ItemKind::MakeFolder);
+      if (!inside) break;
+      ++Index_;
+    }
+  }
+
+  ErrorOr<Step> ExecuteItem(const WorkItem& item) {
+    switch (item.Kind) {
+      case ItemKind::MakeFolder: return ExecuteMakeFolder(item);
+      case ItemKind::ListFolder: return ExecuteListFolder(item);
+      case ItemKind::FinishFolder: return ExecuteFinishFolder(item);
+      case ItemKind::CopyFile:
+      case ItemKind::CopyLink:
+      case ItemKind::CopyNode: return ExecuteCopy(item);
+      case ItemKind::Rename: return ExecuteRename(item);
+      case ItemKind::Trash: return ExecuteTrash(item);
+      case ItemKind::Remove: return ExecuteRemove(item.Source);
+    }
+    return Step::Done;
+  }
+
+  ErrorOr<Step> ExecuteMakeFolder(const WorkItem& item) {
+    if (fileop::MakeFolder(item.Target)) return Step::Done;
+    const int code = errno;
+    struct stat existing;
+    if (code != EEXIST || ::lstat(item.Target.constData(), &existing) != 0) return ErrorAt(item.Target, code);
+    if (!S_ISDIR(existing.st_mode)) return ErrorAt(item.Target, EEXIST);
+    // Copying into an existing folder merges the two, after asking.
+    const ConflictAnswer answer = AskConflict(item, existing);
+    if (answer == ConflictAnswer::Skip) return Step::SkippedByChoice;
+    if (answer == ConflictAnswer::Cancel) return Cancelled(item);
+    MarkMerged(item);
+    return Step::Done;
+  }
+
+  void MarkMerged(const WorkItem& item) {
+    for (std::size_t i = Index_ + 1; i < Items_.size(); ++i) {
+      if (Items_[i].Kind == ItemKind::FinishFolder && Items_[i].Target == item.Target) {
+        Items_[i].Merged = true;
+        return;
+      }
+    }
+  }
+
+  ErrorOr<Step> ExecuteListFolder(const WorkItem& item) {
+    if (!FitsLimits(item.Target)) return ErrorAt(item.Target, ENAMETOOLONG);
+    std::vector<WorkItem> children;
+    if (!S_ISDIR(item.Info.st_mode)) {
+      if (auto walked = WalkInto(item.Source, item.Target, item.Info, item.MoveSource, children); !walked)
+        return walked.Error();
+    } else if (!WalkChildren(item.Source, item.Target, item.MoveSource, children)) {
+      return ErrorAt(item.Source);
+    }
+    InsertAfterCurrent(std::move(children));
+    return Step::Done;
+  }
+
+  void InsertAfterCurrent(std::vector<WorkItem> items) {
+    for (const WorkItem& added : items) CountIntoTotals(added);
+    Items_.insert(Items_.begin() + std::ptrdiff_t(Index_ + 1), items.begin(), items.end());
+  }
+
+  ErrorOr<Step> ExecuteFinishFolder(const WorkItem& item) {
+    if (!item.Merged) {
+      if (auto finished = fileop::FinishFolder(item.Target, item.Info); !finished) return finished.Error();
+    }
+    // A source folder still holding something skipped stays where it is.
+    if (item.MoveSource && ::rmdir(item.Source.constData()) != 0 && errno != ENOTEMPTY && errno != EEXIST)
+      return ErrorAt(item.Source);
+    return Step::Done;
+  }
+
+  ErrorOr<Step> ExecuteCopy(const WorkItem& item) {
+    Placement placement = Placement::AtTarget;
+    struct stat existing;
+    if (::lstat(item.Target.constData(), &existing) == 0) {
+      if (SameObject(existing, item.Info)) return TextError("Нельзя скопировать файл сам в себя", item.Target);
+      if (S_ISDIR(existing.st_mode)) return ErrorAt(item.Target, EISDIR);
+      const ConflictAnswer answer = AskConflict(item, existing);
+      if (answer == ConflictAnswer::Skip) return Step::SkippedByChoice;
+      if (answer == ConflictAnswer::Cancel) return Cancelled(item);
+      placement = Placement::BesideTarget;
+    }
+    if (auto copied = CopyOne(item, placement); !copied) return copied.Error();
+    // The source goes only now that its copy is complete.
+    if (item.MoveSource && ::unlink(item.Source.constData()) != 0) return ErrorAt(item.Source);
+    return Step::Done;
+  }
+
+  ErrorOrDone CopyOne(const WorkItem& item, Placement placement) {
+    if (item.Kind == ItemKind::CopyLink) return fileop::CopyLink(item.Source, item.Info, item.Target, placement);
+    if (item.Kind == ItemKind::CopyNode) return fileop::CopyNode(item.Source, item.Info, item.Target, placement);
+    const qint64 bytesBefore = Progress_.BytesDone;
+    fileop::CopyContext context;
+    context.Cancel = &Cancel_;
+    context.BytesCopied = [this](qint64 bytes) {
+      Progress_.BytesDone += bytes;
+      Report();
+    };
+    auto copied = fileop::CopyFileData(item.Source, item.Target, placement, context);
+    if (!copied) Progress_.BytesDone = bytesBefore;
+    return copied;
+  }
+
+  ErrorOr<Step> ExecuteRename(const WorkItem& item) {
+    if (Rename_(item.Source.constData(), item.Target.constData(), RENAME_NOREPLACE) == 0) return Step::Done;
+    int code = errno;
+    struct stat existing;
+    if (code == EINVAL && ::lstat(item.Target.constData(), &existing) != 0) {
+      // This file system knows no RENAME_NOREPLACE, and the name is free.
+      if (Rename_(item.Source.constData(), item.Target.constData(), 0) == 0) return Step::Done;
+      code = errno;
+    }
+    if (code == EXDEV) {
+      std::vector<WorkItem> copies;
+      if (auto walked = WalkInto(item.Source, item.Target, item.Info, true, copies); !walked) return walked.Error();
+      InsertAfterCurrent(std::move(copies));
+      return Step::Done;
+    }
+    if (code != EEXIST && code != ENOTEMPTY && code != EINVAL) return ErrorAt(item.Source, code);
+    if (::lstat(item.Target.constData(), &existing) != 0) return ErrorAt(item.Target);
+    return RenameOntoExisting(item, existing);
+  }
+
+  ErrorOr<Step> RenameOntoExisting(const WorkItem& item, const struct stat& existing) {
+    if (SameObject(existing, item.Info)) return TextError("Источник и место назначения совпадают", item.Target);
+    const bool sourceIsFolder = S_ISDIR(item.Info.st_mode);
+    if (S_ISDIR(existing.st_mode) != sourceIsFolder) return ErrorAt(item.Target, sourceIsFolder ? ENOTDIR : EISDIR);
+    const ConflictAnswer answer = AskConflict(item, existing);
+    if (answer == ConflictAnswer::Skip) return Step::SkippedByChoice;
+    if (answer == ConflictAnswer::Cancel) return Cancelled(item);
+    if (sourceIsFolder) return MergeByRenames(item);
+    // rename(2) replaces the target in one step: the old file stays until the new one is there.
+    if (Rename_(item.Source.constData(), item.Target.constData(), 0) != 0) return ErrorAt(item.Source);
+    return Step::Done;
+  }
+
+  ErrorOr<Step> MergeByRenames(const WorkItem& item) {
+    DIR* folder = ::opendir(item.Source.constData());
+    if (!folder) return ErrorAt(item.Source);
+    std::vector<WorkItem> renames;
+    while (const dirent* entry = ::readdir(folder)) {
+      const char* name = entry->d_name;
+      if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+      WorkItem child{ItemKind::Rename, Join(item.Source, name), Join(item.Target, name)};
+      if (::lstat(child.Source.constData(), &child.Info) == 0) renames.push_back(child);
+    }
+    ::closedir(folder);
+    // The emptied source folder goes last; kept when something in it was skipped.
+    WorkItem finish{ItemKind::FinishFolder, item.Source, item.Target, item.Info, true, true};
+    renames.push_back(finish);
+    InsertAfterCurrent(std::move(renames));
+    return Step::Done;
+  }
+
+  ErrorOr<Step> ExecuteTrash(const WorkItem& item) {
+    const TrashResult trashed = MoveToTrash(item.Source);
+    if (trashed.Succeeded()) return Step::Done;
+    if (trashed.Failure == TrashFailure::Error) return trashed.Error;
+    if (!Questions_.AskDeleteForGood(FromNativeName(item.Source), trashed.Error)) return Step::SkippedByChoice;
+    return ExecuteRemove(item.Source);
+  }
+
+  ErrorOr<Step> ExecuteRemove(const QByteArray& path) {
+    if (auto removed = RemoveTree(path, &Cancel_); !removed) return removed.Error();
+    return Step::Done;
+  }
+
+  ConflictAnswer AskConflict(const WorkItem& item, const struct stat& existing) {
+    if (StickyAnswer_) return *StickyAnswer_;
+    const ConflictAnswer answer =
+        Questions_.AskReplace(FactsOf(item.Source, item.Info), FactsOf(item.Target, existing));
+    if (answer == ConflictAnswer::ReplaceAll) StickyAnswer_ = ConflictAnswer::Replace;
+    if (answer == ConflictAnswer::SkipAll) StickyAnswer_ = ConflictAnswer::Skip;
+    return StickyAnswer_.value_or(answer);
+  }
+
+  OsError Cancelled(const WorkItem& item) {
+    Cancel_ = true;
+    return ErrorAt(item.Source, ECANCELED);
+  }
+
+  // ---- flush ----
+
+  void Flush() {
+    if (Request_.Kind == FileOpKind::Delete || TargetFolder_.isEmpty() || Result_.ObjectsDone == 0) return;
+    SetPhase(FileOpPhase::Flushing);
+    Ask([this]() -> ErrorOrDone {
+      const int fd = ::open(TargetFolder_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (fd < 0) return ErrorAt(TargetFolder_);
+      const int flushed = ::syncfs(fd);
+      const int code = errno;
+      ::close(fd);
+      if (flushed != 0) return ErrorAt(TargetFolder_, code);
+      return Done{};
+    });
+  }
+
+  void SetPhase(FileOpPhase phase) {
+    Progress_.Phase = phase;
+    Report();
+  }
+
+  void Report() {
+    if (Observer_) Observer_->Progress(Progress_);
+  }
+
+  FileOpRequest Request_;
+  TFileOpQuestions& Questions_;
+  TFileOpObserver* Observer_;
+
+  QByteArray TargetFolder_;  // copy and move: where the objects go, no trailing slash
+  struct stat TargetFolderInfo_ {};
+  QByteArray ExplicitName_;  // a single source's new name, when one was given
+  std::vector<WorkItem> Items_;
+  std::size_t Index_ = 0;
+  std::optional<ConflictAnswer> StickyAnswer_;  // after "replace all" or "skip all"
+  FileOpProgress Progress_;
+  FileOpResult Result_;
+};
+
+FileOperation::FileOperation(FileOpRequest request, TFileOpQuestions& questions, TFileOpObserver* observer)
+    : Engine_(std::make_unique<Engine>(std::move(request), questions, observer)) {}
+
+FileOperation::~FileOperation() = default;
+
+FileOpResult FileOperation::Run() { return Engine_->Run(); }
+void FileOperation::Cancel() { Engine_->Cancel_ = true; }
+bool FileOperation::IsCancelled() const { return Engine_->Cancel_.load(); }
+void FileOperation::SetRenameCall(RenameCall rename) { Engine_->Rename_ = std::move(rename); }
+
+}  // namespace zarn
