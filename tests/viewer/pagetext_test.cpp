@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace zarn {
 namespace {
 
@@ -58,6 +60,10 @@ struct WideCase {
   std::vector<char16_t> Units;
   QByteArray Expected;  // 1251 bytes
 };
+
+void PrintTo(const WideCase& wideCase, std::ostream* out) {
+  for (const char16_t unit : wideCase.Units) *out << "U+" << std::hex << static_cast<int>(unit) << ' ';
+}
 
 class WideUnitTable : public ::testing::TestWithParam<WideCase> {};
 

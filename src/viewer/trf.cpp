@@ -1,0 +1,365 @@
+#include "viewer/trf.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTextBlock>
+
+#include "platform/guard.h"
+#include "platform/prompter.h"
+#include "viewer/fileaccess.h"
+#include "viewer/findinfile.h"
+#include "viewer/pagetext.h"
+#include "viewer/viewersearch.h"
+#include "viewer/viewfile.h"
+
+namespace zarn {
+namespace {
+
+constexpr int kFontPixels = 13;
+// The text area's font size in points at 96 dots per inch, which the page size follows.
+constexpr int kFontPoints = 10;
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QString& hint) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(QLatin1String(name));
+  button->setToolTip(hint);
+  button->setFocusPolicy(Qt::TabFocus);
+  return button;
+}
+
+}  // namespace
+
+TRF::TRF(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("RF"));
+  resize(717, 488);
+  CreateControls();
+  ConnectControls();
+  LayoutControls();
+  RF = this;
+}
+
+TRF::~TRF() {
+  if (RF == this) RF = nullptr;
+}
+
+void TRF::CreateControls() {
+  Memo1 = new QPlainTextEdit(this);
+  Memo1->setObjectName(QStringLiteral("Memo1"));
+  Memo1->setReadOnly(true);
+  Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font.setPixelSize(kFontPixels);
+  Memo1->setFont(font);
+  SetWordWrap(true);
+  SetMemoScrollBars(false, false);
+  Memo1->installEventFilter(this);
+  ScrollBar1 = new QScrollBar(Qt::Vertical, this);
+  ScrollBar1->setObjectName(QStringLiteral("ScrollBar1"));
+  ScrollBar1->setMinimum(0);
+  CreateButtons();
+}
+
+void TRF::CreateButtons() {
+  Button5 = MakeButton(this, "Button5", QStringLiteral("TXT - HEX"), QStringLiteral("Режимы просмотра"));
+  BitBtn1 = MakeButton(this, "BitBtn1", {}, QStringLiteral("Переключение кодировки"));
+  BitBtn1->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+  Label3 = new QLabel(QStringLiteral("WIN"), this);
+  Label3->setObjectName(QStringLiteral("Label3"));
+  QFont bold(QStringLiteral("Arial"));
+  bold.setPixelSize(13);
+  bold.setBold(true);
+  Label3->setFont(bold);
+  Label4 = new QLabel(QStringLiteral("UCODE  DOS"), this);
+  Label4->setObjectName(QStringLiteral("Label4"));
+  Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  BitBtn2 = MakeButton(this, "BitBtn2", {}, QStringLiteral("Выход - Esc"));
+  BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+  BitBtn3 = MakeButton(this, "BitBtn3", {}, QStringLiteral("Завернуть длинные строки"));
+  BitBtn3->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
+  Button3 = MakeButton(this, "Button3", QStringLiteral("Искать >"), QStringLiteral("Поиск в файле"));
+  Edit1 = new QLineEdit(this);
+  Edit1->setObjectName(QStringLiteral("Edit1"));
+  Edit1->setToolTip(QStringLiteral("Введи текст для поиска"));
+}
+
+void TRF::ConnectControls() {
+  connect(ScrollBar1, &QScrollBar::valueChanged, this, [this](int value) {
+    if (SyncingBar_) return;
+    Pager_.SetPositionFromBar(value);
+    Guarded([this] { ScrollBar1Change(); });
+  });
+  connect(Button5, &QPushButton::clicked, this, [this] { Guarded([this] { Button5Click(); }); });
+  connect(BitBtn1, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn1Click(); }); });
+  connect(BitBtn2, &QPushButton::clicked, this, [this] { Guarded([this] { close(); }); });
+  connect(BitBtn3, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn3Click(); }); });
+  connect(Button3, &QPushButton::clicked, this, [this] {
+    Guarded([this] {
+      if (!ViewFileName.isEmpty()) FindInViewer();
+    });
+  });
+  connect(Edit1, &QLineEdit::returnPressed, this, [this] { Guarded([this] { FindInViewer(); }); });
+}
+
+void TRF::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  LayoutControls();
+}
+
+void TRF::LayoutControls() {
+  const int memoWidth = std::max(width() - 45, 1);
+  const int memoHeight = std::max(height() - 75, 1);
+  Memo1->setGeometry(0, 0, memoWidth, memoHeight);
+  ScrollBar1->setGeometry(memoWidth + 8, 0, 17, memoHeight);
+  const int row = memoHeight + 12;
+  int left = 8;
+  for (QWidget* control : std::initializer_list<QWidget*>{Button5, BitBtn1, Label3, Label4, BitBtn3}) {
+    const int controlWidth = control == Button5 ? 90 : control == Label4 ? 90 : control == Label3 ? 50 : 32;
+    control->setGeometry(left, row, controlWidth, 28);
+    left += controlWidth + 6;
+  }
+  const int editWidth = std::max(width() - left - 150, 60);
+  Edit1->setGeometry(left, row, editWidth, 28);
+  Button3->setGeometry(left + editWidth + 6, row, 80, 28);
+  BitBtn2->setGeometry(width() - 48, row, 32, 28);
+  ComputeLinesPerPage();
+}
+
+void TRF::ComputeLinesPerPage() {
+  Pager_.SetLinesPerPage(LinesPerPageFor(Memo1->height(), kFontPoints));
+}
+
+void TRF::SetMemoScrollBars(bool vertical, bool horizontal) {
+  Memo1->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+  Memo1->setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+}
+
+void TRF::SetWordWrap(bool wrap) {
+  Memo1->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+void TRF::ViewFile() {
+  TextMode_ = false;
+  ComputeLinesPerPage();
+  if (ViewFileName.isEmpty()) return;
+  FileSize_ = FileSize64(ViewFileName);
+  setWindowTitle(QStringLiteral(" Просмотр файла - ") + ViewFileName + QStringLiteral(" - Размер : ") +
+                 QString::number(FileSize_));
+  if (FileSize_ < static_cast<quint64>(kWholeFileLimit)) {
+    ShowWholeFile();
+    return;
+  }
+  WholeFileMode_ = false;
+  Pager_.SetPageRange(FileSize_, Pager_.LinesPerPage());
+  SetPageRange();
+  Pager_.SetPosition(0);
+  SyncBar();
+  ScrollBar1Change();
+}
+
+void TRF::ShowWholeFile() {
+  WholeFileMode_ = true;
+  TextMode_ = true;
+  ScrollBar1->hide();
+  SetMemoScrollBars(true, true);
+  Memo1->clear();
+  if (CodePage_ == CodePage::Ucode) {
+    LoadWideText();
+    return;
+  }
+  Memo1->setPlainText(WholeFileText(ReadSmallFile(), CodePage_));
+}
+
+QByteArray TRF::ReadSmallFile() {
+  // Read to the end rather than to the reported size: files of the /proc kind
+  // report 0, and their pages are then those of what was read.
+  const QByteArray bytes = ValueOrRaise(ReadFileStart(ViewFileName, kWholeFileLimit - 1));
+  FileSize_ = std::max<quint64>(FileSize_, static_cast<quint64>(bytes.size()));
+  return bytes;
+}
+
+void TRF::LoadWideText() {
+  Memo1->setPlainText(WholeFileText(ReadSmallFile(), CodePage::Ucode));
+  Memo1->setFocus();
+}
+
+void TRF::SetPageRange() {
+  SetMemoScrollBars(false, false);
+  ScrollBar1->show();
+  SyncingBar_ = true;
+  ScrollBar1->setMaximum(Pager_.BarMaximum());
+  ScrollBar1->setPageStep(static_cast<int>(std::min<qint64>(Pager_.LargeStep(), Pager_.BarMaximum())));
+  ScrollBar1->setEnabled(Pager_.Enabled());
+  SyncingBar_ = false;
+}
+
+void TRF::SyncBar() {
+  SyncingBar_ = true;
+  ScrollBar1->setValue(Pager_.BarValue());
+  SyncingBar_ = false;
+}
+
+void TRF::SetPosition(qint64 position) {
+  Pager_.SetPosition(position);
+  SyncBar();
+  ScrollBar1Change();
+}
+
+void TRF::ScrollBar1Change() {
+  if (ViewFileName.isEmpty()) return;
+  Memo1->clear();
+  const qint64 count = Pager_.PageCount(TextMode_);
+  // A window too small for one line reads nothing.
+  if (count <= 0) return;
+  ShowPage(ValueOrRaise(ReadFileRange(ViewFileName, Pager_.PageOffset(), count)));
+}
+
+void TRF::ShowPage(const QByteArray& bytes) {
+  if (TextMode_) {
+    Memo1->setPlainText(TextPageText(bytes, CodePage_));
+    return;
+  }
+  Memo1->setPlainText(HexPageLines(bytes, Pager_.PageOffset(), CodePage_).join(QLatin1Char('\n')));
+}
+
+void TRF::Button5Click() {
+  Pager_.SetPageRange(FileSize_, Pager_.LinesPerPage());
+  SetPageRange();
+  SyncBar();
+  Memo1->clear();
+  WholeFileMode_ = false;
+  TextMode_ = !TextMode_;
+  Memo1->setFocus();
+  ScrollBar1Change();
+}
+
+void TRF::BitBtn1Click() {
+  const CodePage before = CodePage_;
+  CodePage_ = NextCodePage(before);
+  Label3->setText(CodePageName(CodePage_));
+  static const QString kOthers[] = {QStringLiteral("UCODE DOS"), QStringLiteral("WIN UCODE"),
+                                    QStringLiteral("DOS WIN")};
+  Label4->setText(kOthers[static_cast<int>(CodePage_)]);
+  if (before == CodePage::Dos) {
+    Memo1->clear();
+    if (FileSize_ < static_cast<quint64>(kWholeFileLimit)) {
+      if (!ViewFileName.isEmpty()) LoadWideText();
+      return;
+    }
+  }
+  Memo1->setFocus();
+  ViewFile();
+}
+
+void TRF::BitBtn3Click() {
+  if (ViewFileName.isEmpty()) return;
+  SetWordWrap(true);
+  SetMemoScrollBars(true, false);
+  Memo1->setFocus();
+}
+
+bool TRF::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Memo1 && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    bool consumed = false;
+    Guarded([&] { consumed = Memo1KeyDown(key); });
+    return consumed;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+bool TRF::Memo1KeyDown(int key) {
+  if (key == Qt::Key_Escape) {
+    close();
+    return true;
+  }
+  if (WholeFileMode_ || Memo1->document()->isEmpty()) return false;
+  bool moved = false;
+  switch (key) {
+    case Qt::Key_Up: moved = Pager_.LineUp(); break;
+    case Qt::Key_Down: moved = Pager_.LineDown(); break;
+    case Qt::Key_Home: moved = Pager_.Home(); break;
+    case Qt::Key_End: moved = Pager_.End(); break;
+    case Qt::Key_PageUp: moved = Pager_.PageUp(); break;
+    case Qt::Key_PageDown: moved = Pager_.PageDown(); break;
+    default: return false;
+  }
+  if (moved) {
+    SyncBar();
+    ScrollBar1Change();
+  }
+  // The keys are not consumed, so the caret moves as well.
+  return false;
+}
+
+bool TRF::MouseWheel(int distance) {
+  if (WholeFileMode_) {
+    Memo1->verticalScrollBar()->triggerAction(distance > 0 ? QAbstractSlider::SliderSingleStepSub
+                                                           : QAbstractSlider::SliderSingleStepAdd);
+    return true;
+  }
+  const bool moved = distance > 0 ? Pager_.LineUp() : Pager_.LineDown();
+  if (moved) {
+    SyncBar();
+    ScrollBar1Change();
+  }
+  return true;
+}
+
+void TRF::FindInViewer() {
+  SetWordWrap(false);
+  SetMemoScrollBars(true, true);
+  const QString text = Edit1->text();
+  if (WholeFileMode_) {
+    if (!FindInMemo(text)) Prompter().ShowMessage(NotFoundInTextMessage(text));
+    return;
+  }
+  if (TextMode_) {
+    Prompter().ShowMessage(kBigFileMessage);
+    return;
+  }
+  FindInHexPage(text);
+}
+
+bool TRF::FindInMemo(const QString& text) {
+  Memo1->setFocus();
+  const QTextCursor cursor = Memo1->textCursor();
+  const QTextBlock caretBlock = Memo1->document()->findBlock(cursor.selectionEnd());
+  const int caretColumn = cursor.selectionEnd() - caretBlock.position();
+  const QStringList lines = Memo1->toPlainText().split(QLatin1Char('\n'));
+  const auto match = FindInLines(lines, caretBlock.blockNumber(), caretColumn, text);
+  if (!match) return false;
+  SelectInMemo(match->Line, match->Column, match->Length);
+  return true;
+}
+
+void TRF::FindInHexPage(const QString& text) {
+  const qint64 start = HexSearchStart(Pager_.Position());
+  const qint64 offset = ValueOrRaise(FindTextInFile(ViewFileName, text, CodePage_, start));
+  ScrollBar1->setEnabled(true);
+  if (offset < 0) {
+    Prompter().ShowMessage(NotFoundInFileMessage(text));
+    return;
+  }
+  SetPosition(MatchPosition(offset, Pager_.Maximum()));
+  const QStringList lines = Memo1->toPlainText().split(QLatin1Char('\n'));
+  const int line = FindLabelLine(lines, LineLabel(static_cast<quint64>(offset)));
+  if (line >= 0) SelectInMemo(line, 0, 8);
+  Memo1->setFocus();
+}
+
+void TRF::SelectInMemo(int line, int column, int length) {
+  const QTextBlock block = Memo1->document()->findBlockByNumber(line);
+  QTextCursor cursor(Memo1->document());
+  cursor.setPosition(block.position() + column);
+  cursor.setPosition(block.position() + column + length, QTextCursor::KeepAnchor);
+  Memo1->setTextCursor(cursor);
+}
+
+}  // namespace zarn
