@@ -41,7 +41,28 @@ void SetTimes(const QByteArray& path, const QDateTime& modified) {
 
 TempTree::TempTree() { Check(Dir_.isValid(), "QTemporaryDir", {}); }
 
-TempTree::~TempTree() { RestorePermissions(RootBytes()); }
+TempTree::~TempTree() {
+  RestorePermissions(RootBytes());
+  // QDir cannot remove names that are not UTF-8, so the tree is removed here.
+  RemoveTree(RootBytes());
+}
+
+void TempTree::RemoveTree(const QByteArray& path) {
+  struct stat info;
+  if (::lstat(path.constData(), &info) != 0) return;
+  if (S_ISDIR(info.st_mode)) {
+    if (DIR* dir = ::opendir(path.constData())) {
+      while (dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..") RemoveTree(path + '/' + name);
+      }
+      ::closedir(dir);
+    }
+    ::rmdir(path.constData());
+  } else {
+    ::unlink(path.constData());
+  }
+}
 
 QDateTime TempTree::FixedTime() { return QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5), QTimeZone::utc()); }
 

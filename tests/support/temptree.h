@@ -45,6 +45,7 @@ class TempTree {
 
  private:
   void RestorePermissions(const QByteArray& path);
+  static void RemoveTree(const QByteArray& path);
   QTemporaryDir Dir_;
 };
 

@@ -1,0 +1,244 @@
+#include "browser/folderitems.h"
+
+#include <QColor>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPalette>
+
+#include <malloc.h>
+
+#include "browser/browsingstate.h"
+#include "browser/formatting.h"
+#include "browser/shellimages.h"
+
+namespace zarn {
+namespace {
+
+constexpr int ColumnCount = 5;
+
+// Restores the cursor and announces the end of a listing however it ends.
+class ListingScope {
+ public:
+  explicit ListingScope(TFolderItems& model) : Model_(model) {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+      QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+      CursorSet_ = true;
+    }
+  }
+  ~ListingScope() {
+    if (CursorSet_) QGuiApplication::restoreOverrideCursor();
+    emit Model_.Populated();
+  }
+
+ private:
+  TFolderItems& Model_;
+  bool CursorSet_ = false;
+};
+
+char AsciiUpper(char16_t unit) { return (unit >= 'a' && unit <= 'z') ? char(unit - 32) : char(0); }
+
+bool StartsWithAsciiFolded(const QString& name, const QString& prefix) {
+  if (name.size() < prefix.size()) return false;
+  for (qsizetype i = 0; i < prefix.size(); ++i) {
+    const char16_t a = name.at(i).unicode(), b = prefix.at(i).unicode();
+    if (a == b) continue;
+    const char16_t foldedA = AsciiUpper(a) ? char16_t(AsciiUpper(a)) : a;
+    const char16_t foldedB = AsciiUpper(b) ? char16_t(AsciiUpper(b)) : b;
+    if (foldedA != foldedB) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+TShellItem::TShellItem(TShellItem&& other) noexcept
+    : FullIdList(std::exchange(other.FullIdList, nullptr)),
+      IdList(std::exchange(other.IdList, nullptr)),
+      DisplayName(std::move(other.DisplayName)),
+      TypeName(std::move(other.TypeName)),
+      ModifiedText(std::move(other.ModifiedText)),
+      ImageIndex(other.ImageIndex),
+      SizeKb(other.SizeKb),
+      Attributes(other.Attributes),
+      DetailsPending(other.DetailsPending),
+      Marked(other.Marked) {}
+
+TShellItem& TShellItem::operator=(TShellItem&& other) noexcept {
+  if (this != &other) {
+    this->~TShellItem();
+    new (this) TShellItem(std::move(other));
+  }
+  return *this;
+}
+
+TShellItem::~TShellItem() {
+  FreeIdList(FullIdList);
+  FreeIdList(IdList);
+}
+
+TFolderItems::TFolderItems(QObject* parent)
+    : QAbstractTableModel(parent),
+      Captions_({QStringLiteral("Name   "), QStringLiteral("Size  "), QStringLiteral("Date  "),
+                 QStringLiteral("Type  "), QStringLiteral("Atrib  ")}) {}
+
+TFolderItems::~TFolderItems() = default;
+
+ErrorOr<std::vector<IdListPtr>> TFolderItems::Enumerate(ShellFolder& folder) {
+  auto enumerator = folder.EnumObjects(SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN);
+  if (enumerator.IsError()) return enumerator.Error();
+  std::vector<IdListPtr> children;
+  while (IdListPtr child = enumerator.Value()->Next()) children.push_back(std::move(child));
+  return children;
+}
+
+ErrorOrDone TFolderItems::PopulateIDList(std::unique_ptr<ShellFolder> folder) {
+  ListingScope scope(*this);
+  auto children = Enumerate(*folder);
+  if (children.IsError()) return children.Error();
+  std::vector<std::uint32_t> order;
+  {
+    std::vector<ConstItemIdList> ids;
+    ids.reserve(children.Value().size());
+    for (const IdListPtr& child : children.Value()) ids.push_back(child.get());
+    SortKeys keys;
+    folder->MakeSortKeys(SortMode, ids, keys);
+    order = keys.SortedOrder();
+  }
+  CurrentFolder_ = std::move(folder);
+  ReplaceItems(children.TakeValue(), order);
+  return Done{};
+}
+
+void TFolderItems::ReplaceItems(std::vector<IdListPtr> children, const std::vector<std::uint32_t>& order) {
+  beginResetModel();
+  std::vector<TShellItem>().swap(FolderItems);
+  FolderItems.reserve(order.size());
+  for (std::uint32_t position : order) {
+    TShellItem item;
+    item.IdList = children[position].release();
+    item.DisplayName = CurrentFolder_->GetDisplayNameOf(item.IdList, SHGDN_NORMAL);
+    FolderItems.push_back(std::move(item));
+  }
+  endResetModel();
+  // The sort keys of a big folder are freed now; give their pages back.
+  if (order.size() > 10000) ::malloc_trim(0);
+}
+
+void TFolderItems::ClearIDList() {
+  const bool resetting = !FolderItems.empty();
+  if (resetting) beginResetModel();
+  std::vector<TShellItem>().swap(FolderItems);
+  if (resetting) endResetModel();
+}
+
+TShellItem& TFolderItems::GetItem(int index) {
+  if (index < 0 || index >= Count()) RaiseError(QStringLiteral("List index out of bounds (%1)").arg(index));
+  return FolderItems[size_t(index)];
+}
+
+const TShellItem& TFolderItems::GetItem(int index) const { return const_cast<TFolderItems*>(this)->GetItem(index); }
+
+void TFolderItems::GetItemDetails(int first, int last) {
+  if (last < first || first < 0 || last >= Count()) return;
+  for (int i = first; i <= last; ++i) {
+    TShellItem& item = FolderItems[size_t(i)];
+    if (!item.DetailsPending) continue;
+    item.FullIdList = ConcatIdLists(CurrentIdList_.get(), item.IdList);
+    item.ImageIndex = ShellIconIndex(item.FullIdList);
+    item.TypeName = ShellTypeName(item.FullIdList);
+    const FindData data = CurrentFolder_ ? CurrentFolder_->GetFindData(item.IdList) : FindData{};
+    item.SizeKb = SizeKbOf(data);
+    item.ModifiedText = ModifiedTextOf(data);
+    item.Attributes = data.Attributes;
+    item.DetailsPending = false;
+  }
+}
+
+int TFolderItems::CompareShellItems(const TShellItem& a, const TShellItem& b) const {
+  if (!CurrentFolder_) return 0;
+  return std::int16_t(CurrentFolder_->CompareIDs(SortMode, a.IdList, b.IdList) & 0xFFFF);
+}
+
+bool TFolderItems::IsFolderRow(int index) const {
+  const TShellItem& item = GetItem(index);
+  return CurrentFolder_ && CurrentFolder_->GetAttributesOf(item.IdList, SFGAO_FOLDER) != 0;
+}
+
+int TFolderItems::FindPrefix(const QString& text, int start, bool wrap) const {
+  const int count = Count();
+  if (start < 0 || start > count) start = 0;
+  for (int i = start; i < count; ++i) {
+    if (StartsWithAsciiFolded(FolderItems[size_t(i)].DisplayName, text)) return i;
+  }
+  if (!wrap) return -1;
+  for (int i = 0; i < start; ++i) {
+    if (StartsWithAsciiFolded(FolderItems[size_t(i)].DisplayName, text)) return i;
+  }
+  return -1;
+}
+
+QString TFolderItems::SizeText(int index) const {
+  if (IsFolderRow(index)) return QStringLiteral("<dir>");
+  return QString::number(GetItem(index).SizeKb) + QStringLiteral(" Kb");
+}
+
+void TFolderItems::SetCurrentIdList(IdListPtr id, QString path) {
+  CurrentIdList_ = std::move(id);
+  CurrentPath_ = std::move(path);
+}
+
+void TFolderItems::MarkSortColumn(int column) {
+  for (int i = 0; i < Captions_.size(); ++i) {
+    Captions_[i].chop(2);
+    Captions_[i] += (i == column) ? QStringLiteral(" v") : QStringLiteral("  ");
+  }
+  emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
+}
+
+void TFolderItems::RowChanged(int index) {
+  if (index >= 0 && index < Count()) emit dataChanged(this->index(index, 0), this->index(index, ColumnCount - 1));
+}
+
+int TFolderItems::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : Count(); }
+
+int TFolderItems::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+
+QVariant TFolderItems::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= Count()) return {};
+  const TShellItem& item = FolderItems[size_t(index.row())];
+  const int column = index.column();
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+      switch (column) {
+        case 0: return item.DisplayName;
+        case 1: return SizeText(index.row());
+        case 2: return item.ModifiedText;
+        case 3: return item.TypeName;
+        case 4: return AttributeLetters(item.Attributes);
+      }
+      return {};
+    case Qt::DecorationRole:
+      return column == 0 ? QVariant(ShellImage(item.ImageIndex)) : QVariant();
+    case Qt::ForegroundRole:
+      if (item.Marked) return QColor(255, 0, 0);
+      if (column == 0 && (item.Attributes & FILE_ATTRIBUTE_SYSTEM)) return QPalette().color(QPalette::Highlight);
+      return {};
+    case MarkedRole: return item.Marked;
+    case AttributesRole: return item.Attributes;
+  }
+  return {};
+}
+
+QVariant TFolderItems::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation == Qt::Horizontal && role == Qt::DisplayRole) return Captions_.value(section);
+  return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags TFolderItems::flags(const QModelIndex& index) const {
+  Qt::ItemFlags result = QAbstractTableModel::flags(index);
+  if (index.column() == 0) result |= Qt::ItemIsEditable;
+  return result;
+}
+
+}  // namespace zarn

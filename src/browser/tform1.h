@@ -1,0 +1,141 @@
+#pragma once
+// The main window: the folder tree, the file list, the path box with its
+// history, the drive box, the free-space line and the command buttons. Every
+// navigation ends in SetFolder. Only from the GUI thread.
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/idlist.h"
+#include "platform/shellnamespace.h"
+#include "platform/volumes.h"
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QSplitter;
+class QToolButton;
+
+namespace zarn {
+
+class MountWatcher;
+class TFolderItems;
+class TListView;
+class TShellTreeView;
+
+class TForm1;
+inline TForm1* Form1 = nullptr;
+
+// The window's designed client width; controls anchored to the right keep
+// their distance from the right edge.
+inline constexpr int DesignedClientWidth = 645;
+
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // Navigation. Both raise the platform's error for the top-level guard.
+  void SetPath(const QString& path);
+  void SetFolder(IdListPtr id);
+  void UpOneLevel();
+  void RefreshTree(int position);
+  void RefreshDrives();
+  // The media-change handler, by device-change event code.
+  void CD(int code);
+
+  void ListViewColumnClick(int column);
+  // Opens the folder row under the cursor (double click, Enter).
+  void OpenRow(int row);
+
+  TFolderItems& Items() const { return *Items_; }
+  ShellFolder& DesktopFolder() const { return *DesktopFolder_; }
+  QString CurrentPath() const;
+  ConstItemIdList CurrentIdList() const;
+  QString StartPath() const { return StartPath_; }
+  // The path box text.
+  QString PathText() const;
+  // The mount point of the drive box's selected volume; empty when none.
+  QByteArray SelectedVolume() const;
+
+  // Hooks for windows that join later: the second panel's drive box, and the
+  // program paths of the settings window (zarn.ini lines 1-3).
+  std::function<void()> RefreshPanelDrives;
+
+  // zarn.ini lines 1-3 as read at start, written back at close when no
+  // settings window holds them.
+  std::array<QString, 3> ProgramPaths;
+
+  // The controls, by their design names (objectName is the same).
+  QComboBox* cbPath = nullptr;
+  QComboBox* DriveComboBox1 = nullptr;
+  QComboBox* ComboBox1 = nullptr;
+  QLabel* Label1 = nullptr;
+  QLabel* Label5 = nullptr;
+  QLabel* Label6 = nullptr;
+  QLabel* Label9 = nullptr;
+  QFrame* Shape1 = nullptr;
+  QFrame* Shape2 = nullptr;
+  QFrame* Shape3 = nullptr;
+  TShellTreeView* ShellTreeView1 = nullptr;
+  TListView* ListView = nullptr;
+  QSplitter* Splitter1 = nullptr;
+  QWidget* Panel1 = nullptr;
+  QWidget* Panel2 = nullptr;
+  QWidget* Panel3 = nullptr;
+
+  // Sets the status label and repaints it at once.
+  void SetStatus(const QString& text);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct ButtonSpec;
+  void CreateTopPanel();
+  void CreateRightPanel();
+  void CreateBottomPanel();
+  void CreateMiddle();
+  QToolButton* AddSpeedButton(QWidget* panel, const ButtonSpec& spec);
+  void Wire();
+
+  void FirstShow();
+  void ApplySettingsFile();
+  void WriteSettingsFile();
+  void LoadDrives();
+
+  void cbPathEnter();
+  void cbPathClick(int index);
+  void DriveComboBox1Change(int index);
+  void ShellTreeView1Click();
+  void SpeedButton13Click();
+  void SpeedButton18Click();
+  void SpeedButton19Click();
+  void ListViewKeyDown(QKeyEvent* event, bool* handled);
+
+  int HistoryIndexOf(const QString& path) const;
+  void AddToHistory(ConstItemIdList id);
+  void SelectFocusRow();
+  void ShowDiskTotals();
+  void PlaceRightAnchored();
+
+  std::unique_ptr<ShellFolder> DesktopFolder_;
+  TFolderItems* Items_ = nullptr;
+  MountWatcher* MountWatcher_ = nullptr;
+  std::vector<Volume> Volumes_;
+  QString StartPath_;
+  bool ShownOnce_ = false;
+  bool Closed_ = false;
+  std::vector<std::pair<QWidget*, int>> RightAnchored_;  // control, designed left
+};
+
+}  // namespace zarn

@@ -1,0 +1,341 @@
+// The main window's navigation: path box and history, drive box, tree, up one
+// level, free-space line, media changes, start-up and close.
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSplitter>
+#include <QToolButton>
+
+#include "browser/browsingstate.h"
+#include "browser/folderitems.h"
+#include "browser/formatting.h"
+#include "browser/shelltree.h"
+#include "browser/tform1.h"
+#include "browser/tlistview.h"
+#include "ops/glyphs.h"
+#include "platform/filenames.h"
+#include "platform/guard.h"
+#include "platform/mountwatcher.h"
+#include "platform/prompter.h"
+#include "settings/settingsfile.h"
+
+namespace zarn {
+namespace {
+
+constexpr int HistoryIdRole = Qt::UserRole + 1;
+constexpr int VolumeRole = Qt::UserRole + 1;
+constexpr int TreeWidth = 195;
+
+QByteArray ListBytes(ConstItemIdList list) {
+  return QByteArray(reinterpret_cast<const char*>(list), qsizetype(IdListSize(list)));
+}
+
+IdListPtr ListFromBytes(const QByteArray& bytes) {
+  ItemIdList list = AllocIdList(size_t(bytes.size()));
+  std::memcpy(list, bytes.constData(), size_t(bytes.size()));
+  return IdListPtr(list);
+}
+
+template <typename Handler>
+auto Guard(Handler handler) {
+  return [handler](auto&&...) { Guarded(handler); };
+}
+
+}  // namespace
+
+void TForm1::Wire() {
+  cbPath->lineEdit()->installEventFilter(this);
+  connect(cbPath, qOverload<int>(&QComboBox::activated), this, [this](int index) { Guarded([&] { cbPathClick(index); }); });
+  connect(DriveComboBox1, qOverload<int>(&QComboBox::currentIndexChanged), this,
+          [this](int index) { Guarded([&] { DriveComboBox1Change(index); }); });
+  connect(ShellTreeView1, &TShellTreeView::NodeClicked, this, Guard([this] { ShellTreeView1Click(); }));
+  connect(Items_, &TFolderItems::Populated, this, [this] { Label1->setText(InitialSelectionText); });
+  connect(ListView->horizontalHeader(), &QHeaderView::sectionClicked, this,
+          [this](int column) { Guarded([&] { ListViewColumnClick(column); }); });
+  connect(ListView, &QAbstractItemView::doubleClicked, this,
+          [this](const QModelIndex& index) { Guarded([&] { OpenRow(index.row()); }); });
+  connect(ListView, &TListView::KeyDown, this,
+          [this](QKeyEvent* event, bool* handled) { Guarded([&] { ListViewKeyDown(event, handled); }); });
+  auto button = [this](const char* name) { return findChild<QToolButton*>(QLatin1String(name)); };
+  connect(button("SpeedButton1"), &QToolButton::clicked, this, &QWidget::close);
+  connect(button("SpeedButton2"), &QToolButton::clicked, this, Guard([this] { UpOneLevel(); }));
+  connect(button("SpeedButton13"), &QToolButton::clicked, this, Guard([this] { SpeedButton13Click(); }));
+  connect(button("SpeedButton18"), &QToolButton::clicked, this, Guard([this] { SpeedButton18Click(); }));
+  connect(button("SpeedButton19"), &QToolButton::clicked, this, Guard([this] { SpeedButton19Click(); }));
+  MountWatcher_ = new MountWatcher(this);
+  connect(MountWatcher_, &MountWatcher::DeviceChange, this, [this](int code) { Guarded([&] { CD(code); }); });
+}
+
+// ---- Navigation
+
+void TForm1::SetPath(const QString& path) {
+  const int volume = VolumeOfPath(Volumes_, ToNativeName(path));
+  if (volume >= 0 && volume != DriveComboBox1->currentIndex()) DriveComboBox1->setCurrentIndex(volume);
+  SetFolder(ValueOrRaise(DesktopFolder_->ParseDisplayName(path)));
+}
+
+void TForm1::SetFolder(IdListPtr id) {
+  auto folder = ValueOrRaise(DesktopFolder_->BindToObject(id.get()));
+  ListView->setUpdatesEnabled(false);
+  const ErrorOrDone listed = Items_->PopulateIDList(std::move(folder));
+  if (!listed.IsError()) {
+    const QString path = DesktopFolder_->GetDisplayNameOf(id.get(), SHGDN_FORPARSING);
+    Items_->SetCurrentIdList(std::move(id), path);
+    AddToHistory(Items_->CurrentIdList());
+    SelectFocusRow();
+  }
+  if (DirectoryExists(CurrentPath()) || CurrentIdList()) ShellTreeView1->SelectIdList(CurrentIdList());
+  ListView->setUpdatesEnabled(true);
+  if (listed.IsError()) RaiseError(listed.Error());
+  ShowDiskTotals();
+}
+
+int TForm1::HistoryIndexOf(const QString& path) const {
+  // File names on Linux differ by letter case, so the history does too.
+  for (int i = 0; i < cbPath->count(); ++i) {
+    if (cbPath->itemText(i) == path) return i;
+  }
+  return -1;
+}
+
+void TForm1::AddToHistory(ConstItemIdList id) {
+  const QString path = CurrentPath();
+  const QSignalBlocker blocker(cbPath);
+  int index = HistoryIndexOf(path);
+  if (index < 0) {
+    cbPath->insertItem(0, path, ListBytes(id));
+    index = 0;
+  }
+  cbPath->setCurrentIndex(index);
+  cbPath->setEditText(PathBoxText(path));
+}
+
+void TForm1::SelectFocusRow() {
+  if (Items_->Count() == 0) return;
+  int row = 0;
+  for (int i = 0; i < Items_->Count(); ++i) {
+    if (Items_->FolderItems[size_t(i)].DisplayName == FocusName) {
+      row = i;
+      break;
+    }
+  }
+  ListView->SelectRow(row);
+  ListView->scrollTo(Items_->index(row, 0), QAbstractItemView::EnsureVisible);
+}
+
+void TForm1::ShowDiskTotals() {
+  const QString path = PathText();
+  if (!DirectoryExists(path)) return;
+  const DiskTotals totals = GetDiskTotals(ToNativeName(path));
+  const qint64 totalKb = totals.TotalBytes / 1024;
+  const qint64 freeKb = totals.FreeBytes / 1024;
+  Label5->setText(GroupDigits(QString::number(totalKb)) + QStringLiteral(" Kb -"));
+  Label6->setText(GroupDigits(QString::number(freeKb)) + QStringLiteral(" Kb"));
+  const FreeSpaceBar bar = ComputeFreeSpaceBar(totalKb, freeKb);
+  Shape2->setGeometry(bar.FreeLeft, Shape2->y(), bar.FreeWidth, Shape2->height());
+  Shape1->setGeometry(bar.UsedLeft, Shape1->y(), bar.UsedWidth, Shape1->height());
+  Shape2->setVisible(bar.FreeWidth > 0);
+  Shape1->setVisible(bar.UsedWidth > 0);
+}
+
+void TForm1::UpOneLevel() {
+  SetStatus(QStringLiteral("Жду команду..."));
+  FocusName = LastPathComponent(PathText());
+  IdListPtr parent(CopyIdList(CurrentIdList()));
+  StripLastId(parent.get());
+  if (IdListItemCount(parent.get()) >= 1) {
+    SetFolder(std::move(parent));
+  } else {
+    Prompter().Beep();
+  }
+  ShellTreeView1->ScrollSelectedToTop();
+}
+
+void TForm1::OpenRow(int row) {
+  if (row < 0 || row >= Items_->Count() || !Items_->IsFolderRow(row)) return;
+  SetFolder(IdListPtr(ConcatIdLists(CurrentIdList(), Items_->GetItem(row).IdList)));
+}
+
+QString TForm1::CurrentPath() const { return Items_->CurrentPath(); }
+ConstItemIdList TForm1::CurrentIdList() const { return Items_->CurrentIdList(); }
+
+// ---- Controls
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == cbPath->lineEdit() && event->type() == QEvent::KeyPress) {
+    const auto key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      Guarded([this] { cbPathEnter(); });
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::cbPathEnter() {
+  const QString text = PathText();
+  if (text.trimmed().isEmpty()) return;  // nothing typed: nowhere to go
+  SetPath(text);
+}
+
+void TForm1::cbPathClick(int index) {
+  const QString text = cbPath->itemText(index);
+  cbPath->setEditText(text);
+  const int entry = HistoryIndexOf(text);
+  if (entry < 0) {
+    SetPath(text);
+    return;
+  }
+  Prompter().ShowMessage(QStringLiteral("Выбран: ") + text);
+  SetFolder(ListFromBytes(cbPath->itemData(entry, HistoryIdRole).toByteArray()));
+}
+
+void TForm1::LoadDrives() {
+  Volumes_ = ListVolumes();
+  const QSignalBlocker blocker(DriveComboBox1);
+  DriveComboBox1->clear();
+  for (const Volume& volume : Volumes_) DriveComboBox1->addItem(volume.Caption(), volume.MountPoint);
+  DriveComboBox1->setCurrentIndex(-1);
+}
+
+QByteArray TForm1::SelectedVolume() const { return DriveComboBox1->currentData(VolumeRole).toByteArray(); }
+
+void TForm1::DriveComboBox1Change(int index) {
+  if (!MainShown || index < 0) return;
+  const QString path = FromNativeName(DriveComboBox1->itemData(index, VolumeRole).toByteArray());
+  if (DirectoryExists(path)) SetPath(path);
+}
+
+void TForm1::RefreshDrives() {
+  QByteArray selected = SelectedVolume();
+  LoadDrives();
+  int index = DriveComboBox1->findData(selected, VolumeRole);
+  // The selected volume went away: fall back to the one holding the listing.
+  if (index < 0) index = std::max(0, VolumeOfPath(Volumes_, ToNativeName(CurrentPath())));
+  DriveComboBox1->setCurrentIndex(index);
+  if (RefreshPanelDrives) RefreshPanelDrives();
+}
+
+void TForm1::ShellTreeView1Click() {
+  if (!MainShown) return;
+  const QString path = ShellTreeView1->SelectedPath();
+  if (DirectoryExists(path)) SetPath(path);
+}
+
+void TForm1::RefreshTree(int position) {
+  SetStatus(QStringLiteral("Обновление дерева "));
+  ShellTreeView1->RefreshNode(position);
+  SetStatus(QStringLiteral("Жду команду... "));
+}
+
+void TForm1::CD(int code) {
+  switch (code) {
+    case DBT_DEVNODES_CHANGED: SetStatus(QStringLiteral("Смена носителя...")); break;
+    case DBT_DEVICEARRIVAL:
+      SetStatus(QStringLiteral("Есть новый диск"));
+      RefreshDrives();
+      break;
+    case DBT_DEVICEREMOVECOMPLETE:
+      SetStatus(QStringLiteral("Изъят диск."));
+      RefreshDrives();
+      break;
+    default: SetStatus(QStringLiteral("Жду команды...!")); break;
+  }
+}
+
+void TForm1::SpeedButton13Click() {
+  auto* button = findChild<QToolButton*>(QStringLiteral("SpeedButton13"));
+  const int listWidth = ListView->width();
+  const bool hide = ShellTreeView1->isVisible();
+  const QString glyph = hide ? QStringLiteral("TORIGHT") : QStringLiteral("TOLEFT");
+  ShellTreeView1->setVisible(!hide);
+  button->setIcon(LoadBitmapA(glyph));
+  button->setProperty("glyph", glyph);
+  resize(width() + (hide ? -TreeWidth : TreeWidth), height());
+  if (!hide) Splitter1->setSizes({TreeWidth, listWidth});
+}
+
+void TForm1::SpeedButton18Click() {
+  RefreshTree(2);
+  RefreshDrives();
+}
+
+void TForm1::SpeedButton19Click() { SetPath(PathText()); }
+
+void TForm1::ListViewColumnClick(int column) {
+  static const int modes[] = {0, 1, 3, 2};
+  static const char* messages[] = {"По имени", "По размеру", "По дате", "По типу"};
+  if (column < 0 || column > 3) return;
+  SortMode = modes[column];
+  Prompter().ShowMessage(QString::fromUtf8(messages[column]));
+  SetPath(PathText());
+  Items_->MarkSortColumn(column);
+}
+
+void TForm1::ListViewKeyDown(QKeyEvent* event, bool* handled) {
+  switch (event->key()) {
+    case Qt::Key_Backspace:
+      *handled = true;
+      UpOneLevel();
+      break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      *handled = true;
+      OpenRow(ListView->CurrentRow());
+      break;
+    default: break;
+  }
+}
+
+// ---- Start-up and close
+
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (ShownOnce_) return;
+  ShownOnce_ = true;
+  Guarded([this] { FirstShow(); });
+}
+
+void TForm1::FirstShow() {
+  MainShown = true;
+  SetPath(StartPath_);
+  ApplySettingsFile();
+}
+
+void TForm1::ApplySettingsFile() {
+  const QString path = SettingsFilePath(QStringLiteral("zarn.ini"));
+  if (!SettingsFileExists(path)) return;
+  const QStringList lines = ValueOrRaise(ReadSettingsLines(path));
+  for (int i = 0; i < 3; ++i) {
+    const QString line = lines.value(i);
+    QFileInfo program(line);
+    ProgramPaths[size_t(i)] = (!line.isEmpty() && program.isFile()) ? line : QString();
+  }
+  const QString folder = lines.value(3);
+  if (DirectoryExists(folder)) SetPath(folder);
+}
+
+void TForm1::WriteSettingsFile() {
+  QStringList lines(ProgramPaths.begin(), ProgramPaths.end());
+  lines << PathText();
+  const ErrorOrDone written = WriteSettingsLines(SettingsFilePath(QStringLiteral("zarn.ini")), lines);
+  if (written.IsError()) RaiseError(written.Error());
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (Closed_) return QMainWindow::closeEvent(event);
+  Closed_ = true;
+  Guarded([this] { WriteSettingsFile(); });
+  Items_->ClearIDList();
+  QMainWindow::closeEvent(event);
+  QCoreApplication::quit();
+}
+
+}  // namespace zarn
