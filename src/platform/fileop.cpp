@@ -191,7 +191,9 @@ class FileOperation::Engine {
     struct stat info;
     const bool exists = ::stat(destination.constData(), &info) == 0;
     const int statError = errno;
-    if (exists && S_ISDIR(info.st_mode)) {
+    const bool exact = Request_.Target == DestinationKind::ExactName;
+    if (exact && (Request_.Sources.size() != 1 || destination.endsWith('/'))) return ErrorAt(destination, EINVAL);
+    if (!exact && exists && S_ISDIR(info.st_mode)) {
       TargetFolder_ = StripSlashes(destination);
     } else if (destination.endsWith('/') || Request_.Sources.size() != 1) {
       return ErrorAt(destination, exists ? ENOTDIR : statError);

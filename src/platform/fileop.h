@@ -24,6 +24,10 @@ enum class FileOpKind { Copy, Move, Delete };
 enum class DeleteMode { ToTrash, ForGood };
 // What happens when a top-level target already exists.
 enum class CollisionMode { Ask, RenameNew };
+// How the destination names the target: a folder to put the sources into (or
+// a single source's new name), or exactly the new name of the single source,
+// as a rename wants even when that name is an existing folder.
+enum class DestinationKind { FolderOrNewName, ExactName };
 
 enum class ConflictAnswer { Replace, ReplaceAll, Skip, SkipAll, Cancel };
 enum class ErrorAnswer { Retry, Skip, Cancel };
@@ -74,6 +78,7 @@ struct FileOpRequest {
   // is copied or moved to that name (its folder must exist); a destination
   // ending in "/" must be an existing folder. Ignored for delete.
   QString Destination;
+  DestinationKind Target = DestinationKind::FolderOrNewName;
   DeleteMode Delete = DeleteMode::ToTrash;
   CollisionMode Collision = CollisionMode::Ask;
 };
