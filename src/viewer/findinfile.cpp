@@ -1,23 +1,85 @@
 #include "viewer/findinfile.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "viewer/codepages.h"
 #include "viewer/fileaccess.h"
 
-// The file is read in chunks of 8192 bytes. The last (length - 1) bytes of the
+// The file is read in blocks of 32 chunks of 8192 bytes (fewer, larger reads
+// cost far less than the search itself). The last (length - 1) bytes of the
 // data seen so far are carried to the front of the buffer before the next read,
-// so a match across a chunk boundary is found, and texts of any length (also
-// longer than a chunk) are searched whole. Candidates are found with memchr for
-// the two case forms of the first byte; only they are compared further.
+// so a match across a block boundary is found, and texts of any length are
+// searched whole. Candidates are found with memchr for the two case forms of
+// the text's rarest byte (by the usual frequency of bytes in text), so the
+// scan runs at memchr's speed over most files; texts of 32 bytes or more skip
+// through the data with Horspool's table built over both case forms instead.
 
 namespace zarn {
 namespace {
 
 constexpr qint64 kChunkBytes = 8192;
-constexpr int kChunksBetweenEvents = 101;
+constexpr qint64 kReadBytes = 32 * kChunkBytes;
+constexpr qint64 kBytesBetweenEvents = 101 * kChunkBytes;
+constexpr qsizetype kSkipFromLength = 32;
+constexpr qint64 kPageBytes = 4096;
+
+// How common a byte is in text, 0 (rare) to 255: letters by their frequency in
+// English, Cyrillic letters, digits, blanks, line ends and NUL (binary files).
+int Commonness(unsigned char byte) {
+  static const std::array<unsigned char, 256> table = [] {
+    std::array<unsigned char, 256> made{};
+    made.fill(10);
+    const char* byFrequency = "etaoinshrdlcumwfgypbvkjxqz";
+    for (int rank = 0; byFrequency[rank] != 0; ++rank) {
+      const auto letter = static_cast<unsigned char>(byFrequency[rank]);
+      made[letter] = static_cast<unsigned char>(250 - 9 * rank);
+      made[letter - 0x20] = static_cast<unsigned char>(90 - 3 * rank);
+    }
+    for (int byte = 0xE0; byte <= 0xFF; ++byte) made[byte] = 140;
+    for (int byte = 0xC0; byte <= 0xDF; ++byte) made[byte] = 60;
+    for (int byte = '0'; byte <= '9'; ++byte) made[byte] = 100;
+    for (const unsigned char byte : {' ', '\n', '\r', '.', ',', '\0', '\x04'}) made[byte] = 230;
+    return made;
+  }();
+  return table[byte];
+}
+
+// Byte i of a match equals Upper[i] or Lower[i].
+struct TCaseForms {
+  TCaseForms(QByteArray upper, QByteArray lower) : Upper(std::move(upper)), Lower(std::move(lower)) {
+    const qint64 length = Upper.size();
+    Shift.fill(length);
+    for (qint64 index = 0; index + 1 < length; ++index) {
+      Shift[static_cast<unsigned char>(Upper[index])] = length - 1 - index;
+      Shift[static_cast<unsigned char>(Lower[index])] = length - 1 - index;
+    }
+    int rarest = 1000;
+    for (qsizetype index = 0; index < Upper.size(); ++index) {
+      const auto upper = static_cast<unsigned char>(Upper[index]);
+      const auto lower = static_cast<unsigned char>(Lower[index]);
+      const int commonness = Commonness(upper) + (upper == lower ? 0 : Commonness(lower));
+      if (commonness < rarest) {
+        rarest = commonness;
+        RarePosition = index;
+      }
+    }
+  }
+  bool MatchesFrom(const char* data, qsizetype first) const {
+    for (qsizetype index = first; index < Upper.size(); ++index) {
+      if (data[index] != Upper[index] && data[index] != Lower[index]) return false;
+    }
+    return true;
+  }
+  QByteArray Upper;
+  QByteArray Lower;
+  std::array<qint64, 256> Shift{};
+  qsizetype RarePosition = 0;  // the byte candidates are looked for by
+};
 
 class TCandidateScanner {
  public:
@@ -51,22 +113,33 @@ class TCandidateScanner {
   qint64 NextLower_ = -2;
 };
 
-bool MatchesAt(const char* data, const QByteArray& upper, const QByteArray& lower) {
-  for (qsizetype index = 1; index < upper.size(); ++index) {
-    if (data[index] != upper[index] && data[index] != lower[index]) return false;
+qint64 FindByRareByte(const char* data, qint64 lastStart, const TCaseForms& forms) {
+  const qsizetype rare = forms.RarePosition;
+  TCandidateScanner scanner(data + rare, lastStart + 1, forms.Upper[rare], forms.Lower[rare]);
+  for (qint64 position = scanner.Next(0); position != -1; position = scanner.Next(position + 1)) {
+    if (forms.MatchesFrom(data + position, 0)) return position;
   }
-  return true;
+  return -1;
+}
+
+qint64 FindBySkipping(const char* data, qint64 lastStart, const TCaseForms& forms) {
+  const qsizetype last = forms.Upper.size() - 1;
+  const char upperLast = forms.Upper[last];
+  const char lowerLast = forms.Lower[last];
+  for (qint64 position = 0; position <= lastStart;) {
+    const char byte = data[position + last];
+    if ((byte == upperLast || byte == lowerLast) && forms.MatchesFrom(data + position, 0)) return position;
+    position += forms.Shift[static_cast<unsigned char>(byte)];
+  }
+  return -1;
 }
 
 // The first match start in data[0, filled - length], or -1.
-qint64 FindInBuffer(const char* data, qint64 filled, const QByteArray& upper, const QByteArray& lower) {
-  const qint64 lastStart = filled - upper.size();
+qint64 FindInBuffer(const char* data, qint64 filled, const TCaseForms& forms) {
+  const qint64 lastStart = filled - forms.Upper.size();
   if (lastStart < 0) return -1;
-  TCandidateScanner scanner(data, lastStart + 1, upper[0], lower[0]);
-  for (qint64 position = scanner.Next(0); position != -1; position = scanner.Next(position + 1)) {
-    if (MatchesAt(data + position, upper, lower)) return position;
-  }
-  return -1;
+  if (forms.Upper.size() >= kSkipFromLength) return FindBySkipping(data, lastStart, forms);
+  return FindByRareByte(data, lastStart, forms);
 }
 
 bool Stopped(const FindProgress& progress) {
@@ -81,26 +154,33 @@ ErrorOr<qint64> FindCaseFormsInFile(const QString& path, const QByteArray& upper
   auto opened = TRegularFile::Open(path);
   if (opened.IsError()) return opened.Error();
   const TRegularFile file = opened.TakeValue();
+  const TCaseForms forms(upper, lower);
   const qint64 length = upper.size();
-  std::vector<char> buffer(static_cast<size_t>(length - 1 + kChunkBytes));
-  qint64 bufferStart = std::max<qint64>(start, 0);  // file offset of buffer[0]
+  // New data is read to a page-aligned place behind room for the carried bytes:
+  // the kernel copies to an aligned buffer several times faster.
+  const qint64 room = (length - 1 + kPageBytes - 1) / kPageBytes * kPageBytes;
+  std::vector<char> storage(static_cast<size_t>(room + kReadBytes + kPageBytes));
+  const auto address = reinterpret_cast<std::uintptr_t>(storage.data());
+  char* readPlace = storage.data() + (kPageBytes - address % kPageBytes) % kPageBytes + room;
+  qint64 readOffset = std::max<qint64>(start, 0);  // file offset of readPlace[0]
   qint64 carried = 0;
-  int chunks = 0;
+  qint64 sinceEvents = 0;
   for (;;) {
-    auto got = file.ReadInto(static_cast<quint64>(bufferStart + carried), buffer.data() + carried, kChunkBytes);
+    auto got = file.ReadInto(static_cast<quint64>(readOffset), readPlace, kReadBytes);
     if (got.IsError()) return got.Error();
     if (got.Value() == 0 || Stopped(progress)) return qint64(-1);
+    const char* data = readPlace - carried;
     const qint64 filled = carried + got.Value();
-    const qint64 found = FindInBuffer(buffer.data(), filled, upper, lower);
-    if (found != -1) return bufferStart + found;
-    if (++chunks >= kChunksBetweenEvents) {
-      chunks = 0;
+    const qint64 found = FindInBuffer(data, filled, forms);
+    if (found != -1) return readOffset - carried + found;
+    for (sinceEvents += got.Value(); sinceEvents >= kBytesBetweenEvents; sinceEvents -= kBytesBetweenEvents) {
       if (progress.ProcessEvents) progress.ProcessEvents();
       if (Stopped(progress)) return qint64(-1);
     }
-    carried = std::min(filled, length - 1);
-    std::memmove(buffer.data(), buffer.data() + filled - carried, static_cast<size_t>(carried));
-    bufferStart += filled - carried;
+    const qint64 keep = std::min(filled, length - 1);
+    std::memmove(readPlace - keep, data + filled - keep, static_cast<size_t>(keep));
+    carried = keep;
+    readOffset += got.Value();
   }
 }
 

@@ -15,8 +15,8 @@
 namespace zarn {
 
 struct FindProgress {
-  // Called after every 101st chunk of 8192 bytes, so a window searching on its
-  // own thread can process its pending events.
+  // Called after every 101 chunks of 8192 bytes read (about every 808 KiB), so
+  // a window searching on its own thread can process its pending events.
   std::function<void()> ProcessEvents;
   // When set and true, the search ends with no match.
   const std::atomic<bool>* Stop = nullptr;

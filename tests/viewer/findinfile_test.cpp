@@ -5,6 +5,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QFile>
+
+#include <random>
+
 #include "platform/filenames.h"
 #include "temptree.h"
 #include "viewer/codepages.h"
@@ -47,13 +51,50 @@ TEST_F(FindInFileTest, NothingForEmptyTextMissingEmptyOrNonRegularFiles) {
   EXPECT_FALSE(fifo.Error().Text().isEmpty());
 }
 
-TEST_F(FindInFileTest, MatchAcrossChunkBoundariesAndAtEveryPlaceNearThem) {
-  for (qint64 at : {8190, 8191, 8192, 8193, 16383, 16384 - 3}) {
-    QByteArray bytes(20000, 'x');
-    bytes.replace(at, 4, "NeEd");
-    const QString path = Make("chunks" + QByteArray::number(at), bytes);
-    EXPECT_EQ(FindInFile(path, "need", 0), at) << at;
-    EXPECT_EQ(FindInFile(path, "need", at + 1), -1) << at;
+TEST_F(FindInFileTest, MatchAcrossChunkAndReadBoundaries) {
+  // 8192 is the chunk of the events; reads take 32 chunks at a time.
+  const QByteArray needles[] = {"q", "Qz", "nEe", "NeEd", "needle-long"};
+  for (const QByteArray& needle : needles) {
+    for (qint64 boundary : {qint64(8192), qint64(262144), qint64(524288)}) {
+      for (qint64 at = boundary - qint64(needle.size()); at <= boundary; ++at) {
+        QByteArray bytes(600000, 'x');
+        bytes.replace(at, needle.size(), needle.toUpper());
+        const QString path = Make("b" + QByteArray::number(at) + needle, bytes);
+        EXPECT_EQ(FindInFile(path, needle.toLower(), 0), at) << needle.constData() << " " << at;
+        EXPECT_EQ(FindInFile(path, needle, at + 1), -1) << needle.constData() << " " << at;
+        QFile::remove(path);
+      }
+    }
+  }
+}
+
+// The reference: a plain scan comparing case forms byte by byte.
+qint64 NaiveFind(const QByteArray& bytes, const QByteArray& text, qint64 start) {
+  const QByteArray upper = UpperCase1251(text);
+  const QByteArray lower = LowerCase1251(text);
+  for (qint64 position = start; position + text.size() <= bytes.size(); ++position) {
+    qsizetype index = 0;
+    while (index < text.size() && (bytes[position + index] == upper[index] || bytes[position + index] == lower[index])) {
+      ++index;
+    }
+    if (index == text.size()) return position;
+  }
+  return -1;
+}
+
+TEST_F(FindInFileTest, AgreesWithAPlainScanOnRandomData) {
+  std::mt19937 random(7);
+  const char alphabet[] = "abAB\xE0\xC0\xB8\xA8";
+  for (int round = 0; round < 40; ++round) {
+    QByteArray bytes(static_cast<qsizetype>(random() % 300000), Qt::Uninitialized);
+    for (char& byte : bytes) byte = alphabet[random() % 8];
+    const QString path = Make("random" + QByteArray::number(round), bytes);
+    for (int probe = 0; probe < 5; ++probe) {
+      QByteArray text(1 + static_cast<qsizetype>(random() % 9), Qt::Uninitialized);
+      for (char& byte : text) byte = alphabet[random() % 8];
+      const qint64 start = bytes.isEmpty() ? 0 : static_cast<qint64>(random() % bytes.size());
+      EXPECT_EQ(FindInFile(path, text, start), NaiveFind(bytes, text, start)) << round << " " << probe;
+    }
   }
 }
 
