@@ -8,17 +8,6 @@
 
 namespace zarn {
 
-QString GroupDigits(const QString& text) {
-  QString grouped;
-  grouped.reserve(text.size() + text.size() / 3);
-  const qsizetype length = text.size();
-  for (qsizetype i = 0; i < length; ++i) {
-    if (i > 0 && (length - i) % 3 == 0) grouped.append(QLatin1Char(' '));
-    grouped.append(text.at(i));
-  }
-  return grouped;
-}
-
 QString LastPathComponent(const QString& path) {
   if (path == QLatin1String("/")) return path;
   QString trimmed = path;

@@ -6,12 +6,10 @@
 
 #include <cstdint>
 
+#include "platform/groupdigits.h"
 #include "platform/shellnamespace.h"
 
 namespace zarn {
-
-// A blank between groups of three characters counted from the right.
-QString GroupDigits(const QString& text);
 
 // The text after the last separator: the root "/" comes back whole; otherwise
 // one trailing "/" is ignored and the text after the last remaining "/" is
