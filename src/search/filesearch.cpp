@@ -1,6 +1,9 @@
 #include "search/filesearch.h"
 
+#include <QScopeGuard>
+
 #include <cerrno>
+#include <cstring>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,15 +11,18 @@
 
 #include "platform/errors.h"
 #include "platform/filenames.h"
+#include "search/textlookahead.h"
 #include "search/windowsmask.h"
 #include "viewer/codepages.h"
-#include "viewer/findinfile.h"
 
 namespace zarn {
 namespace {
 
 // A large folder moves the count of folders after every this many files.
 constexpr int kFilesBetweenCounts = 50;
+// Entries kept from the collection for the search, in bytes of names: a few
+// million entries. Folders beyond it are read again.
+constexpr qsizetype kKeptEntryBytes = qsizetype(256) << 20;
 
 bool IsExistingFolder(const QByteArray& path) {
   struct stat info {};
@@ -30,21 +36,26 @@ QString UpperLatin(QString text) {
   return text;
 }
 
-// Lists the visible subfolders of folders, one at a time, onto a stack.
+// Reads folders one at a time, keeping their entries and putting their visible
+// subfolders onto a stack.
 class TSubfolderLister {
  public:
-  TSubfolderLister(std::vector<QByteArray>& pending, const TCollectControl& control)
-      : Pending_(pending), Control_(control) {}
+  TSubfolderLister(std::vector<TListedFolder>& pending, const TCollectControl& control, qsizetype keepBytes)
+      : Pending_(pending), Control_(control), KeepBytesLeft_(keepBytes) {}
 
-  void List(const QByteArray& folder, LinkPolicy links) {
-    if (!Reader_.Open(folder, links) || !FirstVisit()) return;
-    const QByteArray prefix = folder + '/';
+  void List(TListedFolder& folder, LinkPolicy links) {
+    if (!Reader_.Open(folder.Path, links)) return;
+    // A folder reached twice (a bind mount inside itself) is searched but not entered again.
+    const bool firstVisit = FirstVisit();
+    const QByteArray prefix = folder.Path + '/';
     int files = 0;
     TFolderEntry entry;
     while (Reader_.Next(entry)) {
-      if (Reader_.ResolveType(entry, LinkPolicy::DoNotFollow) == EntryType::Folder) {
-        if (!IsHiddenName(entry.Name, entry.Length)) {
-          Pending_.push_back(prefix + QByteArray(entry.Name, entry.Length));
+      const EntryType type = Reader_.ResolveType(entry, LinkPolicy::DoNotFollow);
+      folder.Entries.append(char(type)).append(entry.Name, entry.Length).append('\0');
+      if (type == EntryType::Folder) {
+        if (firstVisit && !IsHiddenName(entry.Name, entry.Length)) {
+          Pending_.push_back({prefix + QByteArray(entry.Name, entry.Length), {}, false});
           ++Listed_;
         }
       } else if (++files > kFilesBetweenCounts) {
@@ -52,10 +63,22 @@ class TSubfolderLister {
         files = 0;
       }
     }
+    const bool complete = Reader_.Error() == 0;
     Reader_.Close();
+    Keep(folder, complete);
   }
 
  private:
+  void Keep(TListedFolder& folder, bool complete) {
+    folder.Kept = complete && folder.Entries.size() <= KeepBytesLeft_;
+    if (folder.Kept) {
+      KeepBytesLeft_ -= folder.Entries.size();
+      folder.Entries.squeeze();
+    } else {
+      folder.Entries = QByteArray();
+    }
+  }
+
   bool FirstVisit() {
     quint64 device = 0;
     quint64 inode = 0;
@@ -63,8 +86,9 @@ class TSubfolderLister {
     return Visited_.insert({device, inode}).second;
   }
 
-  std::vector<QByteArray>& Pending_;
+  std::vector<TListedFolder>& Pending_;
   const TCollectControl& Control_;
+  qsizetype KeepBytesLeft_;
   TFolderReader Reader_;
   std::set<std::pair<quint64, quint64>> Visited_;
   qsizetype Listed_ = 0;
@@ -85,12 +109,14 @@ QString TrimSearchText(const QString& text) {
 // The order is that of a list walked from its head while each folder's
 // subfolders are inserted right after it: a stack gives the same order without
 // inserting into the middle of a long list.
-std::vector<QByteArray> CollectFolders(const QByteArray& startFolder, const TCollectControl& control) {
+std::vector<TListedFolder> CollectListedFolders(const QByteArray& startFolder, const TCollectControl& control,
+                                                qsizetype keepBytes) {
   if (!IsExistingFolder(startFolder)) return {};
-  std::vector<QByteArray> ordered;
-  std::vector<QByteArray> pending;
-  TSubfolderLister lister(pending, control);
-  lister.List(startFolder, LinkPolicy::Follow);
+  std::vector<TListedFolder> ordered;
+  std::vector<TListedFolder> pending;
+  TSubfolderLister lister(pending, control, keepBytes);
+  TListedFolder start{startFolder, {}, false};
+  lister.List(start, LinkPolicy::Follow);
   while (!pending.empty()) {
     if (control.BeforeFolder) control.BeforeFolder();
     if (IsStopped(control)) {
@@ -102,9 +128,48 @@ std::vector<QByteArray> CollectFolders(const QByteArray& startFolder, const TCol
     pending.pop_back();
     lister.List(ordered.back(), LinkPolicy::DoNotFollow);
   }
-  ordered.insert(ordered.begin(), startFolder);
+  ordered.insert(ordered.begin(), std::move(start));
   return ordered;
 }
+
+std::vector<QByteArray> CollectFolders(const QByteArray& startFolder, const TCollectControl& control) {
+  std::vector<QByteArray> paths;
+  for (TListedFolder& folder : CollectListedFolders(startFolder, control, 0)) paths.push_back(std::move(folder.Path));
+  return paths;
+}
+
+// The entries of one folder: those kept while collecting, else read now.
+class TEntrySource {
+ public:
+  bool Open(const TListedFolder& folder, LinkPolicy links) {
+    Kept_ = nullptr;
+    if (!folder.Kept) return Reader_.Open(folder.Path, links);
+    // A folder removed since it was read has nothing left to find.
+    if (!IsExistingFolder(folder.Path)) return false;
+    Kept_ = &folder.Entries;
+    Position_ = 0;
+    return true;
+  }
+  bool Next(TFolderEntry& entry) {
+    if (Kept_ == nullptr) return Reader_.Next(entry);
+    if (Position_ >= Kept_->size()) return false;
+    const char* record = Kept_->constData() + Position_;
+    entry.Type = static_cast<EntryType>(record[0]);
+    entry.Name = record + 1;
+    entry.Length = qsizetype(std::strlen(entry.Name));
+    Position_ += entry.Length + 2;
+    return true;
+  }
+  void Close() {
+    Reader_.Close();
+    Kept_ = nullptr;
+  }
+
+ private:
+  TFolderReader Reader_;
+  const QByteArray* Kept_ = nullptr;
+  qsizetype Position_ = 0;
+};
 
 std::optional<QString> SearchRootOf(const QString& typed) {
   QString root = TrimSearchText(typed);
@@ -159,18 +224,21 @@ TSearchOutcome TFileSearch::Run() {
     outcome.End = SearchEnd::MissingFolder;
     return outcome;
   }
-  std::vector<QByteArray> folders{rootBytes};
+  std::vector<TListedFolder> folders;
   if (fields.Subfolders) {
     TCollectControl control;
     control.Stop = &Stopped_;
     control.ShowListed = [this](qsizetype listed) { FoldersToSearch_.store(int(listed)); };
     control.BeforeFolder = BeforeCollectStep;
-    folders = CollectFolders(rootBytes, control);
+    folders = CollectListedFolders(rootBytes, control, kKeptEntryBytes);
     if (!Stopped_.load()) FoldersToSearch_.store(int(folders.size()));
+  } else {
+    folders.push_back({rootBytes, {}, false});
   }
-  TFolderReader reader;
-  for (const QByteArray& folder : folders) {
-    if (!SearchFolder(reader, folder, folder == rootBytes, outcome)) return outcome;
+  TEntrySource source;
+  TTextLookAheadHolder lookAhead;
+  for (const TListedFolder& folder : folders) {
+    if (!SearchFolder(source, folder, folder.Path == rootBytes, lookAhead, outcome)) return outcome;
   }
   outcome.End = SearchEnd::Finished;
   return outcome;
@@ -190,36 +258,72 @@ TFileSearch::TFolderMask TFileSearch::ReadFolderMask() {
   return {TWindowsMask(mask), extension.size()};
 }
 
-bool TFileSearch::SearchFolder(TFolderReader& reader, const QByteArray& folder, bool isStart,
-                               TSearchOutcome& outcome) {
-  const TFolderMask mask = ReadFolderMask();
+// The entries of a folder whose names match, in listing order, each marked
+// with its place among the files the text test will read (or -1).
+std::vector<TFileSearch::TCandidate> TFileSearch::MatchingEntries(TEntrySource& source, const TListedFolder& folder,
+                                                                  bool isStart, const TFolderMask& mask) {
+  std::vector<TCandidate> candidates;
+  if (!source.Open(folder, isStart ? LinkPolicy::Follow : LinkPolicy::DoNotFollow)) return candidates;
   // The root has no "." and ".." to show, as a drive's root has none.
-  const bool isRoot = folder.isEmpty();
-  if (reader.Open(folder, isStart ? LinkPolicy::Follow : LinkPolicy::DoNotFollow)) {
-    TFolderEntry entry;
-    while (reader.Next(entry)) {
-      if (isRoot && IsHiddenName(entry.Name, entry.Length) && entry.Length <= 2 &&
-          (entry.Length == 1 || entry.Name[1] == '.')) {
-        continue;
-      }
-      if (!mask.Mask.Matches(entry.Name, entry.Length)) continue;
-      if (Stopped_.load()) {
-        outcome.End = SearchEnd::Stopped;
-        return false;
-      }
-      const QString path = FromNativeName(folder + '/' + QByteArray(entry.Name, entry.Length));
-      outcome.LastTested = path;
-      if (BeforeEntry) BeforeEntry(path);
-      if (FragmentMode_ && !PassesFragment(path, mask)) continue;
-      RefreshTextTest();
-      if (WithText_ && !PassesText(reader, entry, path, outcome)) {
-        if (outcome.End == SearchEnd::Failed) return false;
-        continue;
-      }
-      outcome.Found.append(path);
-      FoundCount_.fetch_add(1);
+  const bool isRoot = folder.Path.isEmpty();
+  TFolderEntry entry;
+  while (source.Next(entry)) {
+    const bool dotEntry = IsHiddenName(entry.Name, entry.Length) && entry.Length <= 2 &&
+                          (entry.Length == 1 || entry.Name[1] == '.');
+    if ((isRoot && dotEntry) || !mask.Mask.Matches(entry.Name, entry.Length)) continue;
+    TCandidate candidate;
+    candidate.PathBytes = folder.Path + '/' + QByteArray(entry.Name, entry.Length);
+    candidate.Path = FromNativeName(candidate.PathBytes);
+    candidate.Type = entry.Type;
+    candidate.PassesFragment = !FragmentMode_ || PassesFragment(candidate.Path, mask);
+    candidates.push_back(std::move(candidate));
+  }
+  source.Close();
+  return candidates;
+}
+
+// Lets helpers read the folder's files ahead, for the text the search holds
+// now. False when there is nothing for them to do.
+bool TFileSearch::StartLookAhead(std::vector<TCandidate>& candidates, TTextLookAheadHolder& lookAhead) {
+  RefreshTextTest();
+  if (!WithText_ || !TextEncodable_ || TextBytes_.isEmpty()) return false;
+  std::vector<TTextLookAhead::TFile> files;
+  for (TCandidate& candidate : candidates) {
+    if (!candidate.PassesFragment || candidate.Type == EntryType::Folder || candidate.Type == EntryType::Other) {
+      continue;
     }
-    reader.Close();
+    candidate.LookAheadIndex = qsizetype(files.size());
+    files.push_back({candidate.PathBytes, candidate.Type});
+  }
+  if (files.size() < 2) return false;
+  if (!lookAhead) lookAhead = std::make_unique<TTextLookAhead>(Stopped_);
+  lookAhead->Begin(std::move(files), TextBytes_);
+  return true;
+}
+
+bool TFileSearch::SearchFolder(TEntrySource& source, const TListedFolder& folder, bool isStart,
+                               TTextLookAheadHolder& lookAhead, TSearchOutcome& outcome) {
+  const TFolderMask mask = ReadFolderMask();
+  std::vector<TCandidate> candidates = MatchingEntries(source, folder, isStart, mask);
+  const bool ahead = StartLookAhead(candidates, lookAhead);
+  const auto finish = qScopeGuard([&] {
+    if (ahead) lookAhead->End();
+  });
+  for (const TCandidate& candidate : candidates) {
+    if (Stopped_.load()) {
+      outcome.End = SearchEnd::Stopped;
+      return false;
+    }
+    outcome.LastTested = candidate.Path;
+    if (BeforeEntry) BeforeEntry(candidate.Path);
+    if (!candidate.PassesFragment) continue;
+    RefreshTextTest();
+    if (WithText_ && !PassesText(candidate, ahead ? lookAhead.get() : nullptr, outcome)) {
+      if (outcome.End == SearchEnd::Failed) return false;
+      continue;
+    }
+    outcome.Found.append(candidate.Path);
+    FoundCount_.fetch_add(1);
   }
   FoldersDone_.fetch_add(1);
   return true;
@@ -248,21 +352,15 @@ void TFileSearch::RefreshTextTest() {
   if (fields.Dos) TextBytes_ = AnsiToOem(TextBytes_);
 }
 
-bool TFileSearch::PassesText(const TFolderReader& reader, const TFolderEntry& entry, const QString& path,
-                             TSearchOutcome& outcome) {
+bool TFileSearch::PassesText(const TCandidate& candidate, TTextLookAhead* lookAhead, TSearchOutcome& outcome) {
   // A text with characters code page 1251 lacks occurs in no 1251 file.
   if (!TextEncodable_ || TextBytes_.isEmpty()) return false;
-  // Folders, FIFOs, devices and dangling links hold no text; a FIFO is never opened.
-  if (reader.ResolveType(entry, LinkPolicy::Follow) != EntryType::File) return false;
-  FindProgress progress;
-  progress.Stop = &Stopped_;
-  auto found = FindInFileOrError(path, TextBytes_, 0, progress);
-  if (!found.IsError()) return found.Value() != -1;
-  const int code = found.Error().Code();
-  // Gone or replaced by something else since it was listed: nothing to find.
-  if (code == 0 || code == ENOENT || code == ENOTDIR) return false;
+  const TTextResult result = lookAhead != nullptr && candidate.LookAheadIndex >= 0
+                                 ? lookAhead->Result(candidate.LookAheadIndex, TextBytes_)
+                                 : TestFileForText(candidate.Type, candidate.PathBytes, TextBytes_, &Stopped_);
+  if (result.Outcome != TTextResult::Kind::Failed) return result.Outcome == TTextResult::Kind::Found;
   outcome.End = SearchEnd::Failed;
-  outcome.ErrorText = CannotOpenFileMessage(path, SystemMessage(code));
+  outcome.ErrorText = CannotOpenFileMessage(candidate.Path, SystemMessage(result.ErrorCode));
   return false;
 }
 

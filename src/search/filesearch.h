@@ -11,9 +11,13 @@
 //      to folders are not followed), depth first, each folder before its
 //      subfolders, siblings in the reverse of the order the file system lists
 //      them. Without subfolders the start folder is searched alone.
-//   3. Each folder is listed and every entry whose name matches the mask is
-//      tested and, when it passes, found. The name and extension are read afresh
-//      for every folder, the text settings for every entry.
+//   3. Each folder's entries are gone through and every entry whose name
+//      matches the mask is tested and, when it passes, found. The name and
+//      extension are read afresh for every folder, the text settings for every
+//      entry. Reading a folder costs more than everything else a name search
+//      does, so the entries read in phase 2 are kept (up to a memory limit) and
+//      used again here instead of reading every folder twice; a folder that is
+//      gone by then yields nothing.
 // The stop request is looked at before each folder of phase 2 and before each
 // matching entry of phase 3 (and ends the reading of a file in the text test).
 
@@ -23,6 +27,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -47,6 +52,20 @@ struct TCollectControl {
 // Folders that cannot be read add nothing; a folder reached twice (a bind mount
 // inside itself) has its subfolders listed once.
 std::vector<QByteArray> CollectFolders(const QByteArray& startFolder, const TCollectControl& control = {});
+
+// A folder of the search order with the entries read while collecting it.
+struct TListedFolder {
+  QByteArray Path;
+  // For each entry: its EntryType as a byte, its name, a NUL. Meaningful only
+  // when Kept is set (the folder was read and the memory limit allowed it).
+  QByteArray Entries;
+  bool Kept = false;
+};
+
+// CollectFolders keeping each folder's entries while at most `keepBytes` are
+// kept in all.
+std::vector<TListedFolder> CollectListedFolders(const QByteArray& startFolder, const TCollectControl& control,
+                                                qsizetype keepBytes);
 
 enum class SearchEnd {
   Finished,      // every folder searched
@@ -81,6 +100,9 @@ struct TResultParts {
 };
 TResultParts SplitResult(const QString& path);
 
+class TEntrySource;
+class TTextLookAhead;
+
 class TFileSearch {
  public:
   explicit TFileSearch(const TSearchFieldsBox& fields) : Fields_(fields) {}
@@ -107,13 +129,24 @@ class TFileSearch {
 
  private:
   struct TFolderMask;
-  struct TTextTest;
-  bool SearchFolder(TFolderReader& reader, const QByteArray& folder, bool isStart, TSearchOutcome& outcome);
+  struct TCandidate {
+    QByteArray PathBytes;
+    QString Path;
+    EntryType Type = EntryType::Unknown;
+    bool PassesFragment = true;
+    qsizetype LookAheadIndex = -1;
+  };
+  using TTextLookAheadHolder = std::unique_ptr<TTextLookAhead>;
+
+  bool SearchFolder(TEntrySource& source, const TListedFolder& folder, bool isStart, TTextLookAheadHolder& lookAhead,
+                    TSearchOutcome& outcome);
+  std::vector<TCandidate> MatchingEntries(TEntrySource& source, const TListedFolder& folder, bool isStart,
+                                          const TFolderMask& mask);
+  bool StartLookAhead(std::vector<TCandidate>& candidates, TTextLookAheadHolder& lookAhead);
   TFolderMask ReadFolderMask();
   bool PassesFragment(const QString& path, const TFolderMask& mask) const;
   // True when found; false when not found or on failure (outcome.End set).
-  bool PassesText(const TFolderReader& reader, const TFolderEntry& entry, const QString& path,
-                  TSearchOutcome& outcome);
+  bool PassesText(const TCandidate& candidate, TTextLookAhead* lookAhead, TSearchOutcome& outcome);
   void RefreshTextTest();
 
   const TSearchFieldsBox& Fields_;

@@ -223,6 +223,15 @@ TEST_F(FileSearchTest, SubfolderVanishingMidSearchIsCounted) {
   EXPECT_EQ(Engine.FoldersDone(), 3);
 }
 
+TEST_F(FileSearchTest, FolderRemovedAfterItWasCollectedYieldsNothing) {
+  Tree.CreateFile("a.txt");
+  Tree.CreateFile("sub/a.txt");
+  Engine.BeforeEntry = [this](const QString&) { QDir(Tree.Path("sub")).removeRecursively(); };
+  const TSearchOutcome outcome = Search("a", "txt");
+  EXPECT_EQ(Relative(outcome.Found), QStringList({"a.txt"}));
+  EXPECT_EQ(Engine.FoldersDone(), 2);
+}
+
 TEST_F(FileSearchTest, StopDuringSearchKeepsWhatWasFound) {
   for (int index = 0; index < 5; ++index) Tree.CreateFile(QByteArray("f") + QByteArray::number(index) + ".txt");
   int seen = 0;
@@ -357,6 +366,40 @@ TEST_F(TextSearchTest, TextSettingsAreReadAfreshForEveryEntry) {
   Fields.Text = QStringLiteral("beta");
   const TSearchOutcome outcome = Search("*", "txt");
   EXPECT_EQ(outcome.Found.size(), 1);
+}
+
+TEST_F(TextSearchTest, TextChangedMidFolderAppliesToTheFollowingFiles) {
+  for (int index = 0; index < 8; ++index) Tree.CreateFile("f" + QByteArray::number(index) + ".txt", "alpha");
+  int seen = 0;
+  Engine.BeforeEntry = [&](const QString&) {
+    if (++seen != 3) return;
+    TSearchFields edited = Box.Snapshot();
+    edited.Text = QStringLiteral("ALPHA");
+    Box.Set(edited);
+  };
+  Fields.WithText = true;
+  Fields.Text = QStringLiteral("beta");
+  const TSearchOutcome outcome = Search("*", "txt", false);
+  EXPECT_EQ(outcome.Found.size(), 6);
+}
+
+TEST_F(TextSearchTest, ErrorEndsTheSearchAtItsEntry) {
+  for (int index = 0; index < 20; ++index) Tree.CreateFile("f" + QByteArray::number(index) + ".txt", "alpha");
+  if (test::RunningAsRoot()) {
+    Tree.CreateSymlink("bad.txt", "/proc/self/mem");
+  } else {
+    Tree.CreateFile("bad.txt", "alpha");
+    Tree.SetMode("bad.txt", 0);
+  }
+  QStringList tested;
+  Engine.BeforeEntry = [&](const QString& path) { tested << path; };
+  const TSearchOutcome outcome = SearchText("alpha");
+  EXPECT_EQ(outcome.End, SearchEnd::Failed);
+  ASSERT_FALSE(tested.isEmpty());
+  EXPECT_EQ(tested.last(), Tree.Path("bad.txt"));
+  EXPECT_EQ(outcome.LastTested, Tree.Path("bad.txt"));
+  // Everything before the failing file was found, nothing after it.
+  EXPECT_EQ(outcome.Found.size(), tested.filter(QRegularExpression("/f[0-9]+\\.txt$")).size());
 }
 
 TEST(SearchHelpers, Results) {
