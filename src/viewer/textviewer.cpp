@@ -7,12 +7,11 @@
 
 #include "platform/guard.h"
 #include "viewer/trf.h"
+#include "viewer/tshpic.h"
 #include "viewer/viewfile.h"
 
 namespace zarn {
 namespace {
-
-void (*HideImageViewer)() = nullptr;
 
 // Sees every event before it is delivered; acts only on the wheel while the
 // viewer's text area has the focus.
@@ -44,13 +43,11 @@ class TMouseWheelHook : public QObject {
 
 }  // namespace
 
-void SetHideImageViewer(void (*hide)()) { HideImageViewer = hide; }
-
 void ShowTextViewer(const QString& path) {
   if (RF == nullptr) return;
   ViewFileName = path;
   if (!RF->isVisible()) {
-    if (HideImageViewer) HideImageViewer();
+    if (SHPIC) SHPIC->hide();
     RF->show();
   }
   RF->raise();

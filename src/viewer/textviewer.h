@@ -8,13 +8,10 @@ namespace zarn {
 class TRF;
 
 // Shows `path` in the text viewer: sets ViewFileName, shows and raises RF and
-// loads the file. An error reading the file is shown in the error box; the
-// viewer stays open with what it had done. Calls HideImageViewer first when set.
+// loads the file; the image viewer is hidden, since the two are never shown
+// together. An error reading the file is shown in the error box; the viewer
+// stays open with what it had done.
 void ShowTextViewer(const QString& path);
-
-// Hides the image viewer, since the two viewers are never shown together; set
-// by whoever creates the image viewer.
-void SetHideImageViewer(void (*hide)());
 
 // Installs the wheel handling of the viewer as an application-wide event
 // filter: while RF's text area has the focus, the wheel moves the page by one

@@ -255,6 +255,21 @@ TEST_F(TrfTest, WheelMovesThePageOnlyWhileTheTextAreaHasTheFocus) {
   EXPECT_EQ(Viewer.Position(), 1);
 }
 
+TEST_F(TrfTest, FileThatShrinksOrGrowsWhilePagedShowsWhatIsThere) {
+  Open("changing", QByteArray(100000, 'c'));
+  Tree.CreateFile("changing", QByteArray(64010, 'd'));
+  Viewer.SetPosition(Viewer.Maximum());
+  EXPECT_EQ(Viewer.Memo1->toPlainText(), QString());
+  Viewer.SetPosition(4000);
+  ASSERT_EQ(Lines().size(), 2);  // 26 bytes left from this page's offset
+  EXPECT_TRUE(Lines()[0].startsWith("0000F9F0: 64 64"));
+  Tree.CreateFile("changing", QByteArray(200000, 'e'));
+  Viewer.SetPosition(Viewer.Maximum());
+  EXPECT_EQ(Lines().size(), 22);  // the last page ends at the size taken when the file was opened
+  EXPECT_TRUE(Lines()[0].startsWith("00018540: 65 65"));
+  EXPECT_TRUE(Errors.isEmpty());
+}
+
 TEST_F(TrfTest, TinyWindowReadsNoPage) {
   Open("tiny", QByteArray(100000, 't'));
   Viewer.resize(200, 90);
