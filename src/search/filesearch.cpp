@@ -20,9 +20,9 @@ namespace {
 
 // A large folder moves the count of folders after every this many files.
 constexpr int kFilesBetweenCounts = 50;
-// Entries kept from the collection for the search, in bytes of names: a few
-// million entries. Folders beyond it are read again.
-constexpr qsizetype kKeptEntryBytes = qsizetype(256) << 20;
+// Entries kept from the collection for the search, in bytes of names: about
+// three million entries. Folders beyond it are read again.
+constexpr qsizetype kKeptEntryBytes = qsizetype(64) << 20;
 
 bool IsExistingFolder(const QByteArray& path) {
   struct stat info {};

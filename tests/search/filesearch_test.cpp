@@ -91,6 +91,19 @@ TEST_F(FileSearchTest, CollectFoldersOfWhatIsNoFolderIsEmpty) {
   EXPECT_TRUE(CollectFolders(Tree.PathBytes("missing")).empty());
 }
 
+TEST_F(FileSearchTest, CollectedEntriesAreKeptWithinTheLimit) {
+  Tree.CreateFile("a/one");
+  Tree.CreateFile("b/two");
+  for (const TListedFolder& folder : CollectListedFolders(Tree.RootBytes(), {}, 1 << 20)) {
+    EXPECT_TRUE(folder.Kept);
+    EXPECT_TRUE(folder.Entries.contains(QByteArray("..\0", 3))) << folder.Path.constData();
+  }
+  for (const TListedFolder& folder : CollectListedFolders(Tree.RootBytes(), {}, 0)) {
+    EXPECT_FALSE(folder.Kept);
+    EXPECT_TRUE(folder.Entries.isEmpty());
+  }
+}
+
 TEST_F(FileSearchTest, LinkLoopAddsNothing) {
   Tree.CreateDir("A");
   Tree.CreateSymlink("A/loop", "..");

@@ -1,0 +1,152 @@
+// File search figures: a name search over a tree of 200,000 entries against
+// find, and a text search over the same tree holding 1 GiB of text against grep.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
+#include <QList>
+
+#include "benchutil.h"
+#include "platform/filenames.h"
+#include "search/filesearch.h"
+
+namespace zarn::bench {
+namespace {
+
+constexpr int kTopFolders = 20;
+constexpr int kSubfolders = 20;
+constexpr int kFilesPerFolder = 500;  // 20 * 20 * 500 = 200,000 files
+constexpr qint64 kTextBytes = qint64(1) << 30;
+constexpr int kFilesWithWord = 5;
+const char kWord[] = "marmalade";
+
+void MakeFolder(const QByteArray& path) {
+  if (::mkdir(path.constData(), 0755) != 0 && errno != EEXIST) {
+    std::perror(path.constData());
+    std::exit(1);
+  }
+}
+
+void WriteFile(const QByteArray& path, const QByteArray& bytes) {
+  const int descriptor = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (descriptor < 0 || ::write(descriptor, bytes.constData(), size_t(bytes.size())) != bytes.size()) {
+    std::perror(path.constData());
+    std::exit(1);
+  }
+  ::close(descriptor);
+}
+
+// Common English words in both letter cases, so the letters of the word looked
+// for come up about as often as in real text.
+QByteArray MakeText(std::mt19937& random, qint64 size) {
+  static const QList<QByteArray> kWords =
+      QByteArray("the of and to in is was for on that with as by at from his her it this are be have not or which "
+                 "one had an but were they all their there been has when who will more no if out so said what up "
+                 "its about into than them can only other new some could time these two may then do first any my "
+                 "now such like our over man me even most made after also did many before must through back years "
+                 "where much your way well down should because each just those people how too little state good "
+                 "very make world still own see men work long get here between both life being under never day "
+                 "same another know while last might us great old year off come since against go came right used "
+                 "take three The It In And But Many Most Some")
+          .split(' ');
+  QByteArray text;
+  text.reserve(size + 16);
+  while (text.size() < size) {
+    text.append(kWords[qsizetype(random() % quint32(kWords.size()))]);
+    text.append(random() % 12 == 0 ? '\n' : ' ');
+  }
+  text.truncate(size);
+  return text;
+}
+
+QString FileName(int index) {
+  static const char* const kExtensions[] = {".txt", ".doc", ".cpp", ".TXT"};
+  const char first = char('a' + index % 26);
+  return QStringLiteral("%1file%2%3").arg(QChar(first)).arg(index).arg(QLatin1String(kExtensions[index % 4]));
+}
+
+// 20 folders of 20 folders of 500 files; with `withText` the files share 1 GiB
+// of text and a few of them hold the word.
+void BuildTree(const QString& root, bool withText) {
+  std::mt19937 random(42);
+  const qint64 fileBytes = kTextBytes / (kTopFolders * kSubfolders * kFilesPerFolder);
+  const QByteArray sample = MakeText(random, fileBytes * 4);
+  int fileIndex = 0;
+  for (int top = 0; top < kTopFolders; ++top) {
+    const QByteArray topPath = ToNativeName(root + QStringLiteral("/top%1").arg(top));
+    MakeFolder(topPath);
+    for (int sub = 0; sub < kSubfolders; ++sub) {
+      const QByteArray folder = topPath + "/sub" + QByteArray::number(sub);
+      MakeFolder(folder);
+      for (int file = 0; file < kFilesPerFolder; ++file, ++fileIndex) {
+        QByteArray bytes;
+        if (withText) {
+          bytes = sample.mid(qsizetype(random() % (3 * fileBytes)), fileBytes);
+          if (fileIndex % (kTopFolders * kSubfolders * kFilesPerFolder / kFilesWithWord) == 7) {
+            bytes.replace(bytes.size() / 2, qsizetype(sizeof kWord) - 1, kWord);
+          }
+        }
+        WriteFile(folder + '/' + ToNativeName(FileName(fileIndex)), bytes);
+      }
+    }
+  }
+}
+
+int SearchOnce(const QString& root, const QString& name, const QString& extension, const QString& text) {
+  TSearchFieldsBox fields;
+  TSearchFields values;
+  values.StartFolder = root;
+  values.Name = name;
+  values.Extension = extension;
+  values.Subfolders = true;
+  values.WithText = !text.isEmpty();
+  values.Text = text;
+  fields.Set(values);
+  TFileSearch search(fields);
+  search.Reset();
+  const TSearchOutcome outcome = search.Run();
+  if (outcome.End != SearchEnd::Finished) {
+    std::fprintf(stderr, "bench: search ended early: %s\n", qPrintable(outcome.ErrorText));
+    std::exit(1);
+  }
+  return int(outcome.Found.size());
+}
+
+void CompareNameSearch(const QString& root) {
+  int found = 0;
+  const QStringList find = {"find", root, "-iname", "a*.txt"};
+  WarmUp(find);
+  SearchOnce(root, "a*", "txt", {});
+  const double zarn = MedianSeconds(5, [&] { found = SearchOnce(root, "a*", "txt", {}); });
+  const double peer = MedianProgramSeconds(5, find);
+  std::fprintf(stderr, "search-name-200k: %d found\n", found);
+  PrintRatio(QStringLiteral("search-name-200k"), zarn, peer);
+}
+
+void CompareTextSearch(const QString& root) {
+  int found = 0;
+  const QStringList grep = {"grep", "-rlia", QString::fromLatin1(kWord), root};
+  WarmUp(grep);
+  SearchOnce(root, "*", "*", QString::fromLatin1(kWord));
+  const double zarn = MedianSeconds(3, [&] { found = SearchOnce(root, "*", "*", QString::fromLatin1(kWord)); });
+  const double peer = MedianProgramSeconds(3, grep);
+  std::fprintf(stderr, "search-text-1g: %d found\n", found);
+  PrintRatio(QStringLiteral("search-text-1g"), zarn, peer);
+}
+
+}  // namespace
+}  // namespace zarn::bench
+
+int main() {
+  using namespace zarn::bench;
+  const QString root = ScratchFolder(QStringLiteral("search"));
+  BuildTree(root, true);
+  CompareNameSearch(root);
+  CompareTextSearch(root);
+  return 0;
+}
