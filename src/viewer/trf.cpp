@@ -11,6 +11,8 @@
 #include <QStyle>
 #include <QTextBlock>
 
+#include <utility>
+
 #include "platform/guard.h"
 #include "platform/prompter.h"
 #include "viewer/fileaccess.h"
@@ -118,9 +120,10 @@ void TRF::LayoutControls() {
   Memo1->setGeometry(0, 0, memoWidth, memoHeight);
   ScrollBar1->setGeometry(memoWidth + 8, 0, 17, memoHeight);
   const int row = memoHeight + 12;
+  // The row under the text area: control and width, left to right.
+  const std::pair<QWidget*, int> leftRow[] = {{Button5, 90}, {BitBtn1, 32}, {Label3, 50}, {Label4, 90}, {BitBtn3, 32}};
   int left = 8;
-  for (QWidget* control : std::initializer_list<QWidget*>{Button5, BitBtn1, Label3, Label4, BitBtn3}) {
-    const int controlWidth = control == Button5 ? 90 : control == Label4 ? 90 : control == Label3 ? 50 : 32;
+  for (const auto& [control, controlWidth] : leftRow) {
     control->setGeometry(left, row, controlWidth, 28);
     left += controlWidth + 6;
   }
