@@ -1,0 +1,110 @@
+#include "ops/selection.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "fakecommandhost.h"
+#include "ops/selectionsummary.h"
+#include "temptree.h"
+
+namespace zarn {
+namespace {
+
+using test::FakeCommandHost;
+using test::TempTree;
+
+TEST(SelectionSummaryText, CountsAndGroupedKilobytes) {
+  EXPECT_EQ(SelectionSummaryText(0, 0, 0), QStringLiteral("Выделено в 0 папках и в 0 файлах: 0 KB"));
+  EXPECT_EQ(SelectionSummaryText(2, 13, 5242880), QStringLiteral("Выделено в 2 папках и в 13 файлах: 5 242 880 KB"));
+}
+
+TEST(SelectionSummaryText, FileKilobytesRoundDownButAtLeastOne) {
+  EXPECT_EQ(SummaryFileKb(0), 1);
+  EXPECT_EQ(SummaryFileKb(1023), 1);
+  EXPECT_EQ(SummaryFileKb(1025), 1);
+  EXPECT_EQ(SummaryFileKb(2048), 2);
+  EXPECT_EQ(SummaryFileKb(5LL << 30), 5242880);
+}
+
+class SelectionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Tree.CreateDir("folder");
+    Tree.CreateFile("empty.txt");
+    Tree.CreateFile("k1025.bin", QByteArray(1025, 'x'));
+    Tree.CreateFile("k2048.bin", QByteArray(2048, 'x'));
+    Host.List(Tree.Root());
+  }
+  TempTree Tree;
+  FakeCommandHost Host;
+  TSelection Selection{Host, nullptr};
+};
+
+TEST_F(SelectionTest, NothingMarkedShowsZeros) {
+  Selection.ShowSelectionInfo();
+  EXPECT_EQ(Host.Summary, QStringLiteral("Выделено в 0 папках и в 0 файлах: 0 KB"));
+}
+
+TEST_F(SelectionTest, FilesCountOnDiskSizeFoldersTheirStoredSize) {
+  Host.Mark({"folder", "empty.txt", "k1025.bin", "k2048.bin"});
+  Host.Rows[Host.RowOf("folder")].SizeKb = 1500;
+  Selection.ShowSelectionInfo();
+  EXPECT_EQ(Host.Summary, QStringLiteral("Выделено в 1 папках и в 3 файлах: 1 504 KB"));
+  EXPECT_EQ(Selection.Totals.Kb, 1504);
+}
+
+TEST_F(SelectionTest, FiveGibibyteFileCountsInFull) {
+  Tree.CreateFile("big.bin");
+  ASSERT_EQ(::truncate(Tree.PathBytes("big.bin").constData(), 5LL << 30), 0);
+  Host.List(Tree.Root());
+  Host.Mark({"big.bin"});
+  Selection.ShowSelectionInfo();
+  EXPECT_EQ(Host.Summary, QStringLiteral("Выделено в 0 папках и в 1 файлах: 5 242 880 KB"));
+}
+
+TEST_F(SelectionTest, VanishedRowIsLeftOut) {
+  Host.Mark({"folder", "k2048.bin"});
+  ASSERT_TRUE(QFile::remove(Tree.Path("k2048.bin")));
+  ASSERT_EQ(::rmdir(Tree.PathBytes("folder").constData()), 0);
+  Selection.ShowSelectionInfo();
+  EXPECT_EQ(Host.Summary, QStringLiteral("Выделено в 0 папках и в 0 файлах: 0 KB"));
+}
+
+TEST_F(SelectionTest, SpaceFlipsTheMarkWithoutMoving) {
+  Host.Current = Host.RowOf("k1025.bin");
+  Selection.ToggleMark(MarkAdvance::Stay);
+  EXPECT_TRUE(Host.Rows[Host.Current].Marked);
+  EXPECT_EQ(Host.Current, Host.RowOf("k1025.bin"));
+  EXPECT_EQ(Host.Summary, QStringLiteral("Выделено в 0 папках и в 1 файлах: 1 KB"));
+  Selection.ToggleMark(MarkAdvance::Stay);
+  EXPECT_FALSE(Host.Rows[Host.Current].Marked);
+  EXPECT_EQ(Host.Summary, QStringLiteral("Выделено в 0 папках и в 0 файлах: 0 KB"));
+}
+
+TEST_F(SelectionTest, InsertAdvancesExceptOnTheLastRow) {
+  Host.Current = 0;
+  Selection.ToggleMark(MarkAdvance::NextRow);
+  EXPECT_EQ(Host.Current, 1);
+  const int last = Host.ItemCount() - 1;
+  Host.Current = last;
+  Selection.ToggleMark(MarkAdvance::NextRow);
+  EXPECT_EQ(Host.Current, last);
+  EXPECT_TRUE(Host.Rows[last].Marked);
+  EXPECT_EQ(Host.Summary, QStringLiteral("Выделено в 1 папках и в 1 файлах: 3 KB"));
+}
+
+TEST_F(SelectionTest, NoCurrentRowDoesNothing) {
+  Host.Current = -1;
+  Selection.ToggleMark(MarkAdvance::NextRow);
+  EXPECT_TRUE(Host.Summary.isEmpty());
+}
+
+TEST_F(SelectionTest, ClickRemembersTheRowName) {
+  Host.Current = Host.RowOf("k2048.bin");
+  Selection.ListViewClick();
+  EXPECT_EQ(CurrentItemName, QStringLiteral("k2048.bin"));
+}
+
+}  // namespace
+}  // namespace zarn
