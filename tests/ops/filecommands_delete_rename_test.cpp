@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdlib>
 
@@ -171,6 +176,33 @@ TEST_F(ChangeCommandsTest, CreateFolderFailureNamesThePath) {
   Host.Focused = false;
   Commands.CreateFolder();
   EXPECT_EQ(Prompts.Messages.last(), QStringLiteral("Не выбрано исходной папки..."));
+}
+
+// Answers the next delete dialog once it is up: clears the trash box if asked, presses a button.
+void AnswerDeleteDialog(QMessageBox::StandardButton button, bool clearTrashBox) {
+  QTimer::singleShot(0, [=] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("Удаление выделенных объектов..."));
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
+    auto* toTrash = box->findChild<QCheckBox*>(QStringLiteral("DeleteToTrash"));
+    ASSERT_NE(toTrash, nullptr);
+    EXPECT_TRUE(toTrash->isChecked());
+    EXPECT_EQ(toTrash->text(), QStringLiteral("Удалять в корзину."));
+    if (clearTrashBox) toTrash->setChecked(false);
+    box->button(button)->click();
+  });
+}
+
+TEST(DeleteDialog, AnswersWithTheButtonAndTheTrashBox) {
+  AnswerDeleteDialog(QMessageBox::Yes, true);
+  DeleteChoice choice = AskDeleteObjects(QStringLiteral("text"));
+  EXPECT_EQ(choice.Answer, DeleteAnswer::Yes);
+  EXPECT_FALSE(choice.ToTrash);
+  AnswerDeleteDialog(QMessageBox::No, false);
+  choice = AskDeleteObjects(QStringLiteral("text"));
+  EXPECT_EQ(choice.Answer, DeleteAnswer::No);
+  EXPECT_TRUE(choice.ToTrash);
 }
 
 }  // namespace
