@@ -359,6 +359,9 @@ class FileOperation::Engine {
   }
 
   ErrorOr<Step> ExecuteItem(const WorkItem& item) {
+    const bool writes = item.Kind == ItemKind::MakeFolder || item.Kind == ItemKind::CopyFile ||
+                        item.Kind == ItemKind::CopyLink || item.Kind == ItemKind::CopyNode;
+    WroteData_ = WroteData_ || writes;
     switch (item.Kind) {
       case ItemKind::MakeFolder: return ExecuteMakeFolder(item);
       case ItemKind::ListFolder: return ExecuteListFolder(item);
@@ -536,8 +539,10 @@ class FileOperation::Engine {
 
   // ---- flush ----
 
+  // Only after copies: a rename moves no data, and the journal keeps the object
+  // under one of its two names whatever happens to the device.
   void Flush() {
-    if (Request_.Kind == FileOpKind::Delete || TargetFolder_.isEmpty() || Result_.ObjectsDone == 0) return;
+    if (!WroteData_ || TargetFolder_.isEmpty()) return;
     SetPhase(FileOpPhase::Flushing);
     Ask([this]() -> ErrorOrDone {
       const int fd = ::open(TargetFolder_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -568,6 +573,7 @@ class FileOperation::Engine {
   QByteArray ExplicitName_;  // a single source's new name, when one was given
   std::vector<WorkItem> Items_;
   std::size_t Index_ = 0;
+  bool WroteData_ = false;  // something was created on the destination: flush it
   std::optional<ConflictAnswer> StickyAnswer_;  // after "replace all" or "skip all"
   FileOpProgress Progress_;
   FileOpResult Result_;

@@ -319,6 +319,68 @@ TEST(FileOpCopy, CancelDuringAReplaceLeavesTheOldFileAndNoPartialFile) {
   EXPECT_EQ(left, QStringList{"big.bin"});
 }
 
+// Appends to the source once the first chunk of it has been copied.
+class GrowingSource : public TFileOpObserver {
+ public:
+  void Progress(const FileOpProgress& progress) override {
+    if (progress.BytesDone == 0 || Grown) return;
+    Grown = true;
+    const int fd = ::open(Path.constData(), O_WRONLY | O_APPEND);
+    if (::write(fd, "more", 4) != 4) ADD_FAILURE() << "cannot append";
+    ::close(fd);
+  }
+  QByteArray Path;
+  bool Grown = false;
+};
+
+TEST(FileOpCopy, SourceChangedDuringTheCopyIsReportedAndItsCopyRemoved) {
+  TempTree tree;
+  tree.CreateFile("growing.bin");
+  ASSERT_EQ(::truncate(tree.PathBytes("growing.bin").constData(), 64 << 20), 0);
+  tree.CreateDir("dst");
+  FakeFileOpQuestions questions;
+  GrowingSource observer;
+  observer.Path = tree.PathBytes("growing.bin");
+  const FileOpResult result = Copy({tree.Path("growing.bin")}, tree.Path("dst"), questions, CollisionMode::Ask, &observer);
+  EXPECT_FALSE(result.Succeeded());
+  ASSERT_EQ(questions.Errors.size(), 1);
+  EXPECT_TRUE(questions.Errors[0].contains(QStringLiteral("изменился")));
+  EXPECT_TRUE(QDir(tree.Path("dst")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+}
+
+TEST(FileOpCopy, FullDiskGivesAClearErrorAndLeavesNoHalfFile) {
+  TempTree tree;
+  tree.CreateDir("small");
+  const QByteArray mountPoint = tree.PathBytes("small");
+  if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=1m") != 0)
+    GTEST_SKIP() << "mounts are not permitted here";
+  tree.CreateFile("big.bin", QByteArray(3 << 20, 'x'));
+  tree.CreateFile("small/kept.bin", "old");
+  FakeFileOpQuestions questions;
+  questions.ReplaceAnswers = {ConflictAnswer::Replace};
+  const FileOpResult result = Copy({tree.Path("big.bin")}, tree.Path("small/kept.bin"), questions);
+  const QStringList left = QDir(tree.Path("small")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  const QByteArray kept = ReadAll(tree.PathBytes("small/kept.bin"));
+  ::umount2(mountPoint.constData(), MNT_DETACH);
+  EXPECT_FALSE(result.Succeeded());
+  ASSERT_EQ(questions.ErrorCodes.size(), 1u);
+  EXPECT_EQ(questions.ErrorCodes.front(), ENOSPC);
+  EXPECT_EQ(left, QStringList{"kept.bin"});
+  EXPECT_EQ(kept, "old");
+  EXPECT_EQ(ReadAll(tree.PathBytes("big.bin")).size(), 3 << 20);
+}
+
+TEST(FileOpCopy, OwnershipIsKeptWherePermitted) {
+  if (!test::RunningAsRoot()) GTEST_SKIP() << "only root may give files away";
+  TempTree tree;
+  tree.CreateFile("owned", "o");
+  ASSERT_EQ(::chown(tree.PathBytes("owned").constData(), 1234, 2345), 0);
+  FakeFileOpQuestions questions;
+  ASSERT_TRUE(Copy({tree.Path("owned")}, tree.Path("copy"), questions).Succeeded());
+  EXPECT_EQ(Lstat(tree.PathBytes("copy")).st_uid, 1234u);
+  EXPECT_EQ(Lstat(tree.PathBytes("copy")).st_gid, 2345u);
+}
+
 TEST(FileOpCopy, NewFilesAreNeverMorePermissiveThanTheSource) {
   TempTree tree;
   tree.CreateFile("private", "p");
