@@ -23,6 +23,8 @@ void TFolderSize::run() {
           finalBytes = bytes;
           return;
         }
+        // The walker's first tick may come before any file was counted.
+        if (bytes == 0) return;
         reported = true;
         emit SizeReported(Id, bytes);
       });
