@@ -31,7 +31,6 @@ namespace {
 
 // The entry's name as it is on disk; the caption differs from it while an edit is pending.
 constexpr int NameRole = Qt::UserRole + 1;
-constexpr int FolderRole = Qt::UserRole + 2;
 constexpr int CountRepaintMilliseconds = 40;
 
 QIcon VolumeIcon() {
@@ -132,7 +131,9 @@ void TForm4::CreateList() {
 }
 
 void TForm4::Wire() {
-  auto guarded = [this](auto handler) { return [this, handler](auto&&...) { Guarded([this, handler] { (this->*handler)(); }); }; };
+  auto guarded = [this](void (TForm4::*handler)()) {
+    return [this, handler](auto&&...) { Guarded([this, handler] { (this->*handler)(); }); };
+  };
   connect(DriveComboBox1, &QComboBox::activated, this,
           [this](int index) { Guarded([this, index] { DriveComboBox1Change(index); }); });
   connect(SpeedButton1, &QToolButton::clicked, this, guarded(&TForm4::SpeedButton1Click));
@@ -173,8 +174,8 @@ void TForm4::FillPanelList(const QString& path) {
   const TPanelListing listing = ReadPanelFolder(PanelPath);
   ShowCount(Label4, 0, true);
   ShowCount(Label5, 0, true);
-  AddEntries(listing.Folders, true, Label4);
-  AddEntries(listing.Files, false, Label5);
+  AddEntries(listing.Folders, Label4);
+  AddEntries(listing.Files, Label5);
   Edit1->setText(path);
   ShowCount(Label5, int(listing.Files.size()), true);
   ShowCount(Label4, int(listing.Folders.size()), true);
@@ -182,13 +183,12 @@ void TForm4::FillPanelList(const QString& path) {
   if (volume >= 0) DriveComboBox1->setCurrentIndex(volume);
 }
 
-void TForm4::AddEntries(const std::vector<TPanelEntry>& entries, bool folders, QLabel* count) {
+void TForm4::AddEntries(const std::vector<TPanelEntry>& entries, QLabel* count) {
   QList<QStandardItem*> items;
   items.reserve(qsizetype(entries.size()));
   for (const TPanelEntry& entry : entries) {
     auto* item = new QStandardItem(PanelIcon(entry.IconIndex), entry.Name);
     item->setData(entry.Name, NameRole);
-    item->setData(folders, FolderRole);
     items.append(item);
     ShowCount(count, int(items.size()), false);
   }

@@ -99,7 +99,7 @@ class TForm4 : public QWidget {
   QPushButton* AddButton(const char* name, const QString& caption, const QRect& geometry);
   QLabel* AddLabel(const char* name, const QString& text, const QRect& geometry);
 
-  void AddEntries(const std::vector<TPanelEntry>& entries, bool folders, QLabel* count);
+  void AddEntries(const std::vector<TPanelEntry>& entries, QLabel* count);
   void ShowCount(QLabel* label, int count, bool force);
   void ShowEntryInfo();
   void StartRename();
