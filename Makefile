@@ -56,7 +56,7 @@ bench: deps
 
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARN_TESTS=OFF -DZARN_FUZZ=ON
-	cmake --build $(BUILD_FUZZ) -j $(JOBS)
+	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target zarn_fuzz_all
 	fuzz/run $(BUILD_FUZZ)
 
 clean:

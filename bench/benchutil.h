@@ -29,7 +29,7 @@ long long ResidentBytes();
 // Drops clean page-cache pages of a tree when permitted; otherwise a no-op.
 void WarmUp(const QStringList& argv);
 
-// A fresh scratch folder under /tmp (or $ZARN_BENCH_DIR), removed at exit.
+// A fresh, empty scratch folder under /tmp (or $ZARN_BENCH_DIR).
 QString ScratchFolder(const QString& name);
 
 }  // namespace zarn::bench

@@ -1,22 +1,65 @@
 #include "app/program.h"
 
 #include <QApplication>
+#include <QCheckBox>
 
 #include "app/messageboxes.h"
+#include "browser/browsingstate.h"
+#include "browser/shelltree.h"
 #include "browser/tform1.h"
+#include "browser/tlistview.h"
+#include "ops/tselekt.h"
 #include "platform/guard.h"
+#include "search/tfb.h"
+#include "search/tfilesch.h"
+#include "settings/taboutbox.h"
+#include "settings/textent.h"
+#include "settings/tset1.h"
+#include "viewer/textviewer.h"
+#include "viewer/trf.h"
+#include "viewer/tshpic.h"
 
 namespace zarn {
+namespace {
+
+// The windows reach each other through these hooks, set once all exist.
+void ConnectWindows(TForm1& form1, TFILESCH& fileSearch, TSet1& settings, TExtent& extensions) {
+  fileSearch.GoToResult = [&form1](const QString& folder, const QString& name) {
+    FocusName = name;
+    form1.ListView->setFocus();
+    form1.SetPath(folder);
+  };
+  settings.OnOtherViewChanged = [&fileSearch](bool on) { fileSearch.CheckBox4->setChecked(on); };
+  settings.OnFontHeightApplied = [&form1](int height) {
+    form1.ListView->setFont(FontWithHeight(form1.ListView->font(), height));
+    form1.ShellTreeView1->setFont(FontWithHeight(form1.ShellTreeView1->font(), height));
+    form1.RefreshTree(2);
+  };
+  extensions.OnStatus = [&form1](const QString& text) { form1.SetStatus(text); };
+}
+
+}  // namespace
 
 int RunProgram(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Zarn"));
   QApplication::setApplicationDisplayName(QStringLiteral("Zarn"));
+  // Closing the main window ends the program, whatever else is open.
   QApplication::setQuitOnLastWindowClosed(false);
   TMessageBoxPrompter prompter;
   SetPrompter(&prompter);
-  // Windows in their fixed order; each lives for the whole run.
+  // The windows in their fixed order; each lives for the whole run.
   TForm1 form1;
+  TAboutBox aboutBox;
+  TRF textViewer;
+  TSHPIC pictureViewer;
+  TFILESCH fileSearch;
+  TFB searchFolders;
+  TSet1 settings;
+  TExtent extensions;
+  TSelekt selectionModes;
+  InstallMouseWheelHook(&textViewer);
+  ConnectWindows(form1, fileSearch, settings, extensions);
   form1.show();
   const int result = QApplication::exec();
   SetPrompter(nullptr);

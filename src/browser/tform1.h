@@ -64,13 +64,8 @@ class TForm1 : public QMainWindow {
   // The mount point of the drive box's selected volume; empty when none.
   QByteArray SelectedVolume() const;
 
-  // Hooks for windows that join later: the second panel's drive box, and the
-  // program paths of the settings window (zarn.ini lines 1-3).
+  // Rebuilds the second panel's drive box; set by the panel.
   std::function<void()> RefreshPanelDrives;
-
-  // zarn.ini lines 1-3 as read at start, written back at close when no
-  // settings window holds them.
-  std::array<QString, 3> ProgramPaths;
 
   // The controls, by their design names (objectName is the same).
   QComboBox* cbPath = nullptr;
@@ -122,6 +117,18 @@ class TForm1 : public QMainWindow {
   void SpeedButton19Click();
   void ListViewKeyDown(QKeyEvent* event, bool* handled);
 
+  // Commands handing a row to another window or program.
+  QString RowPath(int row) const;
+  void OpenFile(int row);
+  void SpeedButton4Click();
+  void SpeedButton5Click();
+  void SpeedButton10Click();
+  void SpeedButton11Click();
+  void SpeedButton12Click();
+  void Button1Click();
+  void Button2Click();
+  void ComboBox1Enter();
+
   int HistoryIndexOf(const QString& path) const;
   void AddToHistory(ConstItemIdList id);
   void SelectFocusRow();
@@ -136,6 +143,9 @@ class TForm1 : public QMainWindow {
   bool ShownOnce_ = false;
   bool Closed_ = false;
   std::vector<std::pair<QWidget*, int>> RightAnchored_;  // control, designed left
+  QStringList CommandHistory_;
+  // True when the most recent view command showed a picture.
+  bool LastViewWasPicture = false;
 };
 
 }  // namespace zarn

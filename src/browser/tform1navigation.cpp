@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFrame>
@@ -10,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSplitter>
 #include <QToolButton>
 
@@ -20,17 +22,21 @@
 #include "browser/tform1.h"
 #include "browser/tlistview.h"
 #include "ops/glyphs.h"
+#include "ops/launchcommands.h"
+#include "ops/listkeys.h"
 #include "platform/filenames.h"
 #include "platform/guard.h"
 #include "platform/mountwatcher.h"
 #include "platform/prompter.h"
-#include "settings/settingsfile.h"
+#include "search/tfilesch.h"
+#include "settings/startsettings.h"
+#include "settings/tset1.h"
 
 namespace zarn {
 namespace {
 
-constexpr int HistoryIdRole = Qt::UserRole + 1;
-constexpr int VolumeRole = Qt::UserRole + 1;
+constexpr int HistoryIdRole = Qt::UserRole;
+constexpr int VolumeRole = Qt::UserRole;
 constexpr int TreeWidth = 195;
 
 QByteArray ListBytes(ConstItemIdList list) {
@@ -69,6 +75,14 @@ void TForm1::Wire() {
   connect(button("SpeedButton13"), &QToolButton::clicked, this, Guard([this] { SpeedButton13Click(); }));
   connect(button("SpeedButton18"), &QToolButton::clicked, this, Guard([this] { SpeedButton18Click(); }));
   connect(button("SpeedButton19"), &QToolButton::clicked, this, Guard([this] { SpeedButton19Click(); }));
+  connect(button("SpeedButton4"), &QToolButton::clicked, this, Guard([this] { SpeedButton4Click(); }));
+  connect(button("SpeedButton5"), &QToolButton::clicked, this, Guard([this] { SpeedButton5Click(); }));
+  connect(button("SpeedButton10"), &QToolButton::clicked, this, Guard([this] { SpeedButton10Click(); }));
+  connect(button("SpeedButton11"), &QToolButton::clicked, this, Guard([this] { SpeedButton11Click(); }));
+  connect(button("SpeedButton12"), &QToolButton::clicked, this, Guard([this] { SpeedButton12Click(); }));
+  connect(findChild<QPushButton*>(QStringLiteral("Button1")), &QPushButton::clicked, this, Guard([this] { Button1Click(); }));
+  connect(findChild<QPushButton*>(QStringLiteral("Button2")), &QPushButton::clicked, this, Guard([this] { Button2Click(); }));
+  ComboBox1->lineEdit()->installEventFilter(this);
   MountWatcher_ = new MountWatcher(this);
   connect(MountWatcher_, &MountWatcher::DeviceChange, this, [this](int code) { Guarded([&] { CD(code); }); });
 }
@@ -159,7 +173,8 @@ void TForm1::UpOneLevel() {
 }
 
 void TForm1::OpenRow(int row) {
-  if (row < 0 || row >= Items_->Count() || !Items_->IsFolderRow(row)) return;
+  if (row < 0 || row >= Items_->Count()) return;
+  if (!Items_->IsFolderRow(row)) return OpenFile(row);
   SetFolder(IdListPtr(ConcatIdLists(CurrentIdList(), Items_->GetItem(row).IdList)));
 }
 
@@ -169,10 +184,15 @@ ConstItemIdList TForm1::CurrentIdList() const { return Items_->CurrentIdList(); 
 // ---- Controls
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == cbPath->lineEdit() && event->type() == QEvent::KeyPress) {
+  if (event->type() == QEvent::KeyPress) {
     const auto key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (enter && watched == cbPath->lineEdit()) {
       Guarded([this] { cbPathEnter(); });
+      return true;
+    }
+    if (enter && watched == ComboBox1->lineEdit()) {
+      Guarded([this] { ComboBox1Enter(); });
       return true;
     }
   }
@@ -280,18 +300,31 @@ void TForm1::ListViewColumnClick(int column) {
 }
 
 void TForm1::ListViewKeyDown(QKeyEvent* event, bool* handled) {
-  switch (event->key()) {
-    case Qt::Key_Backspace:
-      *handled = true;
-      UpOneLevel();
+  const ListKeyCommand command =
+      CommandForListKey(event->key(), int(event->modifiers()), ListView->IsEditingName());
+  *handled = command != ListKeyCommand::None;
+  switch (command) {
+    case ListKeyCommand::UpOneLevel: UpOneLevel(); break;
+    case ListKeyCommand::Open: OpenRow(ListView->CurrentRow()); break;
+    case ListKeyCommand::About: Button2Click(); break;
+    case ListKeyCommand::View: SpeedButton4Click(); break;
+    case ListKeyCommand::Edit: SpeedButton5Click(); break;
+    case ListKeyCommand::Settings: SpeedButton10Click(); break;
+    case ListKeyCommand::Associations: SpeedButton11Click(); break;
+    case ListKeyCommand::CreateTextFile:
+      CreateTextFile(PathText(), [this] { SetPath(PathText()); });
       break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      *handled = true;
-      OpenRow(ListView->CurrentRow());
+    case ListKeyCommand::InsertPathInCommandLine:
+      if (ListView->CurrentRow() >= 0) {
+        ComboBox1->setEditText(CommandLineWithPath(ComboBox1->currentText(), RowPath(ListView->CurrentRow())));
+      }
       break;
-    default: break;
+    default:
+      // Commands of the marking and file-operation layer join here as they land.
+      *handled = command == ListKeyCommand::NoneWhileEditing;
+      break;
   }
+  if (ResetsStatusAfterKey(command) && command != ListKeyCommand::UpOneLevel) SetStatus(IdleStatusAfterKey);
 }
 
 // ---- Start-up and close
@@ -307,25 +340,18 @@ void TForm1::FirstShow() {
   MainShown = true;
   SetPath(StartPath_);
   ApplySettingsFile();
+  if (FILESCH && Set1) FILESCH->CheckBox4->setChecked(Set1->CheckBox1->isChecked() || Set1->CheckBox2->isChecked());
+  const ErrorOrDone associations = LoadAssociationsAtStart();
+  if (associations.IsError()) RaiseError(associations.Error());
 }
 
 void TForm1::ApplySettingsFile() {
-  const QString path = SettingsFilePath(QStringLiteral("zarn.ini"));
-  if (!SettingsFileExists(path)) return;
-  const QStringList lines = ValueOrRaise(ReadSettingsLines(path));
-  for (int i = 0; i < 3; ++i) {
-    const QString line = lines.value(i);
-    QFileInfo program(line);
-    ProgramPaths[size_t(i)] = (!line.isEmpty() && program.isFile()) ? line : QString();
-  }
-  const QString folder = lines.value(3);
-  if (DirectoryExists(folder)) SetPath(folder);
+  const std::optional<QString> folder = ValueOrRaise(LoadStartSettings());
+  if (folder && DirectoryExists(*folder)) SetPath(*folder);
 }
 
 void TForm1::WriteSettingsFile() {
-  QStringList lines(ProgramPaths.begin(), ProgramPaths.end());
-  lines << PathText();
-  const ErrorOrDone written = WriteSettingsLines(SettingsFilePath(QStringLiteral("zarn.ini")), lines);
+  const ErrorOrDone written = SaveSettingsAtClose(PathText());
   if (written.IsError()) RaiseError(written.Error());
 }
 

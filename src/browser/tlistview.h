@@ -30,6 +30,8 @@ class TListView : public QTableView {
   // The rows whose details must be known before the next paint.
   void CacheHint();
   int CurrentRow() const;
+  // True while a name is being edited in place.
+  bool IsEditingName() const { return state() == QAbstractItemView::EditingState; }
   void SelectRow(int row);
   // The visible row range (first, last); (-1, -1) when there are no rows.
   std::pair<int, int> VisibleRows() const;

@@ -1,5 +1,7 @@
 #include "settings/settingsfile.h"
 
+#include "platform/filenames.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -19,7 +21,7 @@ QString ExecutableFolder() {
 }
 
 bool FolderWritable(const QString& folder) {
-  return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+  return ::access(ToNativeName(folder).constData(), W_OK | X_OK) == 0;
 }
 
 QString UserConfigFolder() {
@@ -32,7 +34,8 @@ QString UserConfigFolder() {
 
 QString DecodeLine(QByteArray line) {
   if (line.endsWith('\r')) line.chop(1);
-  return QString::fromUtf8(line);
+  // Program paths and folders may hold names that are not UTF-8: keep their bytes.
+  return FromNativeName(line);
 }
 
 }  // namespace
@@ -75,7 +78,7 @@ ErrorOrDone WriteSettingsLines(const QString& path, const QStringList& lines) {
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return OsError::WithText(file.errorString(), path);
   for (const QString& line : lines) {
-    file.write(line.toUtf8());
+    file.write(ToNativeName(line));
     file.write("\r\n");
   }
   if (!file.commit()) return OsError::WithText(file.errorString(), path);

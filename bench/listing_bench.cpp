@@ -1,0 +1,94 @@
+// Listing a huge folder: from SetPath to the first screen of rows painted,
+// against `ls -1` on the same folder; the memory a listed entry costs; and the
+// worst page paint while scrolling through the list.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QScrollBar>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "benchutil.h"
+#include "browser/folderitems.h"
+#include "browser/tform1.h"
+#include "browser/tlistview.h"
+#include "platform/prompter.h"
+
+namespace zarn::bench {
+namespace {
+
+QString MakeFolder(const QString& name, int entries) {
+  const QString folder = ScratchFolder(name);
+  const QByteArray base = folder.toUtf8() + '/';
+  for (int i = 0; i < entries; ++i) {
+    // Names with numbers in them exercise the natural order.
+    const QByteArray path = base + "entry-" + QByteArray::number((i * 7919) % entries) + ".dat";
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd >= 0) ::close(fd);
+  }
+  return folder;
+}
+
+double TimedListing(TForm1& form, const QString& folder) {
+  std::vector<double> times;
+  for (int run = 0; run < 3; ++run) {
+    form.SetPath(QStringLiteral("/"));
+    QElapsedTimer timer;
+    timer.start();
+    form.SetPath(folder);
+    form.ListView->viewport()->repaint();
+    times.push_back(double(timer.nsecsElapsed()) / 1e9);
+  }
+  std::sort(times.begin(), times.end());
+  return times[1];
+}
+
+double WorstPagePaintMs(TForm1& form) {
+  QScrollBar* bar = form.ListView->verticalScrollBar();
+  double worst = 0;
+  auto paintAt = [&](int value) {
+    QElapsedTimer timer;
+    timer.start();
+    bar->setValue(value);
+    form.ListView->viewport()->repaint();
+    worst = std::max(worst, double(timer.nsecsElapsed()) / 1e6);
+  };
+  for (int step = 0; step <= 40; ++step) paintAt(bar->maximum() / 40 * step);
+  for (int step = 40; step >= 0; --step) paintAt(bar->maximum() / 40 * step);
+  return worst;
+}
+
+void Measure(TForm1& form, const QString& name, int entries) {
+  const QString folder = MakeFolder(name, entries);
+  TimeProgram({QStringLiteral("ls"), QStringLiteral("-1"), folder});  // warm the cache for both
+  const double zarn = TimedListing(form, folder);
+  const double peer = MedianProgramSeconds(3, {QStringLiteral("ls"), QStringLiteral("-1"), folder});
+  PrintRatio(name, zarn, peer);
+}
+
+}  // namespace
+}  // namespace zarn::bench
+
+int main(int argc, char** argv) {
+  using namespace zarn;
+  using namespace zarn::bench;
+  QApplication application(argc, argv);
+  TForm1 form;
+  form.resize(800, 600);
+  form.show();
+  Measure(form, QStringLiteral("listing-100k"), 100000);
+  Measure(form, QStringLiteral("listing-1m"), 1000000);
+  const QString folder = QStringLiteral("/tmp/zarn-bench-listing-1m");
+  form.SetPath(QStringLiteral("/"));
+  const long long before = ResidentBytes();
+  form.SetPath(folder);
+  form.ListView->viewport()->repaint();
+  const long long after = ResidentBytes();
+  PrintValue(QStringLiteral("listing-bytes-per-entry"), double(after - before) / 1e6, QStringLiteral("bytes"));
+  PrintValue(QStringLiteral("listing-1m-worst-page-paint"), WorstPagePaintMs(form), QStringLiteral("ms"));
+  return 0;
+}
