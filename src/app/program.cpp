@@ -2,13 +2,18 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QToolButton>
 
 #include "app/messageboxes.h"
 #include "browser/browsingstate.h"
 #include "browser/shelltree.h"
 #include "browser/tform1.h"
 #include "browser/tlistview.h"
+#include "ops/glyphs.h"
 #include "ops/tselekt.h"
+#include "panel/mainwindowhooks.h"
+#include "panel/panelcommands.h"
+#include "panel/tform4.h"
 #include "platform/guard.h"
 #include "search/tfb.h"
 #include "search/tfilesch.h"
@@ -23,7 +28,25 @@ namespace zarn {
 namespace {
 
 // The windows reach each other through these hooks, set once all exist.
-void ConnectWindows(TForm1& form1, TFILESCH& fileSearch, TSet1& settings, TExtent& extensions) {
+void ConnectPanel(TForm1& form1, TForm4& panel) {
+  MainWindowHooks.PathText = [&form1] { return form1.PathText(); };
+  MainWindowHooks.SetPath = [&form1](const QString& path) { form1.SetPath(path); };
+  MainWindowHooks.ScrollTreeSelectionToTop = [&form1] { form1.ShellTreeView1->ScrollSelectedToTop(); };
+  MainWindowHooks.SetFocusName = [](const QString& name) { FocusName = name; };
+  MainWindowHooks.SetPanelGlyph = [&form1](const QString& glyph) {
+    auto* button = form1.findChild<QToolButton*>(QStringLiteral("SpeedButton17"));
+    button->setIcon(LoadBitmapA(glyph));
+    button->setProperty("glyph", glyph);
+  };
+  form1.RefreshPanelDrives = [&panel] { panel.RefreshDrives(); };
+}
+
+void ConnectWindows(TForm1& form1, TFILESCH& fileSearch, TSet1& settings, TExtent& extensions, TSelekt& modes) {
+  modes.OnRunOperation = [&form1](MarkOperation operation, const QString& mask) {
+    form1.RunMarkOperation(operation, mask);
+  };
+  modes.PanelVisible = [] { return SecondPanelVisible(); };
+  modes.ShowPanel = [] { ShowSecondPanel(); };
   fileSearch.GoToResult = [&form1](const QString& folder, const QString& name) {
     FocusName = name;
     form1.ListView->setFocus();
@@ -50,6 +73,8 @@ int RunProgram(int argc, char** argv) {
   SetPrompter(&prompter);
   // The windows in their fixed order; each lives for the whole run.
   TForm1 form1;
+  TForm4 panel;
+  ConnectPanel(form1, panel);
   TAboutBox aboutBox;
   TRF textViewer;
   TSHPIC pictureViewer;
@@ -59,7 +84,7 @@ int RunProgram(int argc, char** argv) {
   TExtent extensions;
   TSelekt selectionModes;
   InstallMouseWheelHook(&textViewer);
-  ConnectWindows(form1, fileSearch, settings, extensions);
+  ConnectWindows(form1, fileSearch, settings, extensions, selectionModes);
   form1.show();
   const int result = QApplication::exec();
   SetPrompter(nullptr);

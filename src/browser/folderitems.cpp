@@ -235,6 +235,12 @@ QVariant TFolderItems::headerData(int section, Qt::Orientation orientation, int 
   return QAbstractTableModel::headerData(section, orientation, role);
 }
 
+bool TFolderItems::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (role != Qt::EditRole || index.column() != 0 || index.row() >= Count()) return false;
+  emit NameEdited(index.row(), value.toString());
+  return false;
+}
+
 Qt::ItemFlags TFolderItems::flags(const QModelIndex& index) const {
   Qt::ItemFlags result = QAbstractTableModel::flags(index);
   if (index.column() == 0) result |= Qt::ItemIsEditable;

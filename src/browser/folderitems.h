@@ -89,12 +89,16 @@ class TFolderItems : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
+  // An in-place edit of a name: announced, never stored (the rename command
+  // renames the object and lists the folder again).
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
   std::vector<TShellItem> FolderItems;
 
  signals:
   // After every listing attempt, successful or not.
   void Populated();
+  void NameEdited(int row, const QString& text);
 
  private:
   ErrorOr<std::vector<IdListPtr>> Enumerate(ShellFolder& folder);

@@ -140,6 +140,18 @@ QStandardItem* TShellTreeView::NodeAtPosition(int position) const {
   return found;
 }
 
+int TShellTreeView::SelectedPosition() const {
+  const QStandardItem* selected = Model_->itemFromIndex(currentIndex());
+  int found = -1;
+  int index = 0;
+  ForEachNode(Root(), [&](QStandardItem* node) {
+    if (!node->data(IdListRole).isValid()) return;
+    if (node == selected) found = index;
+    ++index;
+  });
+  return found;
+}
+
 void TShellTreeView::RefreshNode(int position) {
   QStandardItem* node = NodeAtPosition(position);
   if (!node) return;

@@ -29,6 +29,8 @@ class TShellTreeView : public QTreeView {
   void RefreshNode(int position);
   // Scrolls so that the selected node is the first visible one.
   void ScrollSelectedToTop();
+  // The absolute position of the selected node, or -1.
+  int SelectedPosition() const;
   // Number of nodes in the tree, the desktop root included.
   int NodeCount() const;
 

@@ -17,6 +17,7 @@
 
 #include "browser/browsingstate.h"
 #include "browser/folderitems.h"
+#include "browser/maincommandhost.h"
 #include "browser/shelltree.h"
 #include "browser/tlistview.h"
 #include "ops/glyphs.h"
@@ -80,6 +81,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), DesktopFolder_(SHGetDeskt
   windowFont.setPixelSize(11);
   setFont(windowFont);
   Items_ = new TFolderItems(this);
+  Commands_ = std::make_unique<TCommandLayer>(*this);
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -102,8 +104,12 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), DesktopFolder_(SHGetDeskt
 }
 
 TForm1::~TForm1() {
+  Commands_->Workers.WaitForStopped();
   if (Form1 == this) Form1 = nullptr;
 }
+
+TSelection& TForm1::Selection() const { return Commands_->Selection; }
+TFileCommands& TForm1::Commands() const { return Commands_->Commands; }
 
 void TForm1::CreateTopPanel() {
   Panel1 = AddPanel(centralWidget(), "Panel1");
@@ -205,7 +211,12 @@ void TForm1::CreateRightPanel() {
       {"SpeedButton10", "Настройки / Setup", {8, 334, 35, 35}, "preferences-system", QStyle::SP_ComputerIcon, nullptr, false},
       {"SpeedButton11", "Настройка расширений / Run extensions", {8, 376, 35, 35}, "preferences-desktop", QStyle::SP_DriveHDIcon, nullptr, false},
   };
-  for (const ButtonSpec& spec : buttons) AddSpeedButton(Panel2, spec)->setIconSize(QSize(24, 24));
+  for (const ButtonSpec& spec : buttons) {
+    QToolButton* button = AddSpeedButton(Panel2, spec);
+    button->setIconSize(QSize(24, 24));
+    // The commands act on the list's row: a click must leave the list its focus.
+    button->setFocusPolicy(Qt::NoFocus);
+  }
 }
 
 void TForm1::CreateBottomPanel() {

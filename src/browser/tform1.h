@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+#include "ops/filemask.h"
+#include "ops/listkeys.h"
 #include "platform/idlist.h"
 #include "platform/shellnamespace.h"
 #include "platform/volumes.h"
@@ -24,6 +26,9 @@ class QToolButton;
 namespace zarn {
 
 class MountWatcher;
+class TFileCommands;
+class TSelection;
+struct TCommandLayer;
 class TFolderItems;
 class TListView;
 class TShellTreeView;
@@ -51,6 +56,8 @@ class TForm1 : public QMainWindow {
   void CD(int code);
 
   void ListViewColumnClick(int column);
+  // A choice of the selection-modes window, applied to the list's marks.
+  void RunMarkOperation(MarkOperation operation, const QString& mask);
   // Opens the folder row under the cursor (double click, Enter).
   void OpenRow(int row);
 
@@ -85,6 +92,11 @@ class TForm1 : public QMainWindow {
   QWidget* Panel2 = nullptr;
   QWidget* Panel3 = nullptr;
 
+  // The full path of a row.
+  QString RowPath(int row) const;
+  TSelection& Selection() const;
+  TFileCommands& Commands() const;
+
   // Sets the status label and repaints it at once.
   void SetStatus(const QString& text);
 
@@ -118,7 +130,6 @@ class TForm1 : public QMainWindow {
   void ListViewKeyDown(QKeyEvent* event, bool* handled);
 
   // Commands handing a row to another window or program.
-  QString RowPath(int row) const;
   void OpenFile(int row);
   void SpeedButton4Click();
   void SpeedButton5Click();
@@ -144,6 +155,13 @@ class TForm1 : public QMainWindow {
   bool Closed_ = false;
   std::vector<std::pair<QWidget*, int>> RightAnchored_;  // control, designed left
   QStringList CommandHistory_;
+  void ListingReplaced();
+  bool RunCommandKey(ListKeyCommand command);
+  void RunMaskKey(ListKeyCommand command);
+  std::vector<TMarkRow> MarkRows() const;
+  void ApplyMarkRows(const std::vector<TMarkRow>& rows);
+  void ConnectCommands();
+  std::unique_ptr<TCommandLayer> Commands_;
   // True when the most recent view command showed a picture.
   bool LastViewWasPicture = false;
 };

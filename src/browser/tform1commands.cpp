@@ -11,7 +11,13 @@
 #include "browser/folderitems.h"
 #include "browser/tform1.h"
 #include "browser/tlistview.h"
+#include "browser/maincommandhost.h"
+#include "ops/filemask.h"
 #include "ops/launchcommands.h"
+#include "ops/listkeys.h"
+#include "ops/tselekt.h"
+#include "panel/panelcommands.h"
+#include "panel/tform4.h"
 #include "platform/guard.h"
 #include "platform/prompter.h"
 #include "search/tfilesch.h"
@@ -23,6 +29,93 @@
 #include "viewer/viewfile.h"
 
 namespace zarn {
+
+namespace {
+
+template <typename Handler>
+auto Guard(Handler handler) {
+  return [handler](auto&&...) { Guarded(handler); };
+}
+
+}  // namespace
+
+void TForm1::ConnectCommands() {
+  auto button = [this](const char* name) { return findChild<QToolButton*>(QLatin1String(name)); };
+  TFileCommands& commands = Commands_->Commands;
+  connect(button("SpeedButton3"), &QToolButton::clicked, this, Guard([&commands] { commands.RenameByDialog(); }));
+  connect(button("SpeedButton6"), &QToolButton::clicked, this, Guard([&commands] { commands.Copy(); }));
+  connect(button("SpeedButton7"), &QToolButton::clicked, this, Guard([&commands] { commands.Move(); }));
+  connect(button("SpeedButton8"), &QToolButton::clicked, this, Guard([&commands] { commands.CreateFolder(); }));
+  connect(button("SpeedButton9"), &QToolButton::clicked, this, Guard([&commands] { commands.Delete(); }));
+  connect(button("SpeedButton14"), &QToolButton::clicked, this, Guard([] { SwapPanelFolders(); }));
+  connect(button("SpeedButton15"), &QToolButton::clicked, this, Guard([] { SendFolderToPanel(); }));
+  connect(button("SpeedButton16"), &QToolButton::clicked, this, Guard([] { BringPanelFolderToMain(); }));
+  connect(button("SpeedButton17"), &QToolButton::clicked, this, Guard([] { ToggleSecondPanel(); }));
+  connect(button("SpeedButton20"), &QToolButton::clicked, this, Guard([] {
+            if (Selekt) Selekt->exec();
+          }));
+  connect(ListView, &QAbstractItemView::clicked, this, Guard([this] { Commands_->Selection.ListViewClick(); }));
+  connect(Items_, &TFolderItems::NameEdited, this,
+          [this](int, const QString& text) { Guarded([&] { Commands_->Commands.ListViewEdited(text); }); });
+}
+
+std::vector<TMarkRow> TForm1::MarkRows() const {
+  std::vector<TMarkRow> rows;
+  rows.reserve(size_t(Items_->Count()));
+  for (int row = 0; row < Items_->Count(); ++row) {
+    const TShellItem& item = Items_->GetItem(row);
+    rows.push_back({item.DisplayName, Items_->IsFolderRow(row), item.Marked});
+  }
+  return rows;
+}
+
+void TForm1::ApplyMarkRows(const std::vector<TMarkRow>& rows) {
+  for (int row = 0; row < Items_->Count() && size_t(row) < rows.size(); ++row) {
+    Items_->GetItem(row).Marked = rows[size_t(row)].Marked;
+  }
+  ListView->viewport()->update();
+  Commands_->Selection.ShowSelectionInfo();
+}
+
+// A choice of the selection-modes window.
+void TForm1::RunMarkOperation(MarkOperation operation, const QString& mask) {
+  std::vector<TMarkRow> rows = MarkRows();
+  const QStringList panelCaptions = Form4 ? Form4->Captions() : QStringList();
+  const ErrorOrDone result = ApplyMarkOperation(operation, rows, mask, panelCaptions);
+  if (result.IsError()) RaiseError(result.Error());
+  ApplyMarkRows(rows);
+}
+
+// A new listing: workers of the old one must not report into it.
+void TForm1::ListingReplaced() {
+  ++Commands_->Host.Generation;
+  Commands_->Workers.StopAll();
+  Label1->setText(InitialSelectionText);
+}
+
+// Keys of the marking and file-command layer; false for other commands.
+bool TForm1::RunCommandKey(ListKeyCommand command) {
+  switch (command) {
+    case ListKeyCommand::ToggleMark: Commands_->Selection.ToggleMark(MarkAdvance::Stay); return true;
+    case ListKeyCommand::ToggleMarkAndAdvance: Commands_->Selection.ToggleMark(MarkAdvance::NextRow); return true;
+    case ListKeyCommand::Rename: Commands_->Commands.PrepareInPlaceRename(); return true;
+    case ListKeyCommand::Copy: Commands_->Commands.Copy(); return true;
+    case ListKeyCommand::Move: Commands_->Commands.Move(); return true;
+    case ListKeyCommand::CreateFolder: Commands_->Commands.CreateFolder(); return true;
+    case ListKeyCommand::Delete: Commands_->Commands.Delete(); return true;
+    case ListKeyCommand::MarkByMask:
+    case ListKeyCommand::UnmarkByMask: RunMaskKey(command); return true;
+    default: return false;
+  }
+}
+
+void TForm1::RunMaskKey(ListKeyCommand command) {
+  const QString mask = AskMaskForKey(command);
+  std::vector<TMarkRow> rows = MarkRows();
+  const auto result = command == ListKeyCommand::MarkByMask ? MarkByMask(rows, mask) : UnmarkByMask(rows, mask);
+  if (result.IsError()) RaiseError(result.Error());
+  ApplyMarkRows(rows);
+}
 
 QString TForm1::RowPath(int row) const {
   return Items_->CurrentFolder()->GetDisplayNameOf(Items_->GetItem(row).IdList, SHGDN_FORPARSING);

@@ -17,6 +17,7 @@
 
 #include "browser/browsingstate.h"
 #include "browser/folderitems.h"
+#include "browser/maincommandhost.h"
 #include "browser/formatting.h"
 #include "browser/shelltree.h"
 #include "browser/tform1.h"
@@ -62,7 +63,7 @@ void TForm1::Wire() {
   connect(DriveComboBox1, qOverload<int>(&QComboBox::currentIndexChanged), this,
           [this](int index) { Guarded([&] { DriveComboBox1Change(index); }); });
   connect(ShellTreeView1, &TShellTreeView::NodeClicked, this, Guard([this] { ShellTreeView1Click(); }));
-  connect(Items_, &TFolderItems::Populated, this, [this] { Label1->setText(InitialSelectionText); });
+  connect(Items_, &TFolderItems::Populated, this, [this] { ListingReplaced(); });
   connect(ListView->horizontalHeader(), &QHeaderView::sectionClicked, this,
           [this](int column) { Guarded([&] { ListViewColumnClick(column); }); });
   connect(ListView, &QAbstractItemView::doubleClicked, this,
@@ -83,6 +84,7 @@ void TForm1::Wire() {
   connect(findChild<QPushButton*>(QStringLiteral("Button1")), &QPushButton::clicked, this, Guard([this] { Button1Click(); }));
   connect(findChild<QPushButton*>(QStringLiteral("Button2")), &QPushButton::clicked, this, Guard([this] { Button2Click(); }));
   ComboBox1->lineEdit()->installEventFilter(this);
+  ConnectCommands();
   MountWatcher_ = new MountWatcher(this);
   connect(MountWatcher_, &MountWatcher::DeviceChange, this, [this](int code) { Guarded([&] { CD(code); }); });
 }
@@ -320,8 +322,7 @@ void TForm1::ListViewKeyDown(QKeyEvent* event, bool* handled) {
       }
       break;
     default:
-      // Commands of the marking and file-operation layer join here as they land.
-      *handled = command == ListKeyCommand::NoneWhileEditing;
+      *handled = RunCommandKey(command) || command == ListKeyCommand::NoneWhileEditing;
       break;
   }
   if (ResetsStatusAfterKey(command) && command != ListKeyCommand::UpOneLevel) SetStatus(IdleStatusAfterKey);
@@ -359,6 +360,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
   if (Closed_) return QMainWindow::closeEvent(event);
   Closed_ = true;
   Guarded([this] { WriteSettingsFile(); });
+  Commands_->Workers.StopAll();
+  Commands_->Workers.WaitForStopped();
   Items_->ClearIDList();
   QMainWindow::closeEvent(event);
   QCoreApplication::quit();

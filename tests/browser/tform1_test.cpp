@@ -319,5 +319,37 @@ TEST_F(TForm1Test, DriveBoxListsVolumesAndNavigatesToTheRoot) {
   EXPECT_EQ(Form->CurrentPath(), QStringLiteral("/"));
 }
 
+TEST_F(TForm1Test, SpaceAndInsertMarkRowsAndCountThem) {
+  Tree.CreateFile("a.txt", QByteArray(2048, 'x'));
+  Tree.CreateFile("b.txt", "x");
+  Open();
+  Form->SetPath(Tree.Root());
+  Form->ListView->setFocus();
+  Form->ListView->SelectRow(0);
+  QTest::keyClick(Form->ListView, Qt::Key_Space);
+  EXPECT_TRUE(Form->Items().FolderItems[0].Marked);
+  EXPECT_EQ(Form->ListView->CurrentRow(), 0);
+  QTest::keyClick(Form->ListView, Qt::Key_Insert);
+  EXPECT_FALSE(Form->Items().FolderItems[0].Marked);
+  EXPECT_EQ(Form->ListView->CurrentRow(), 1);
+  QTest::keyClick(Form->ListView, Qt::Key_Insert);
+  EXPECT_TRUE(Form->Items().FolderItems[1].Marked);
+  EXPECT_NE(Form->Label1->text(), InitialSelectionText);
+  Form->SetPath(Tree.Root());
+  EXPECT_EQ(Form->Label1->text(), InitialSelectionText);
+}
+
+TEST_F(TForm1Test, CopyKeyReachesTheFileCommands) {
+  Tree.CreateFile("a.txt", "x");
+  Open();
+  Form->SetPath(Tree.Root());
+  Form->ListView->setFocus();
+  Form->ListView->SelectRow(0);
+  const int messages = Prompts.Messages.size() + Prompts.Errors.size() + Prompts.Inputs.size();
+  QTest::keyClick(Form->ListView, Qt::Key_F5);
+  EXPECT_GT(Prompts.Messages.size() + Prompts.Errors.size() + Prompts.Inputs.size(), messages);
+  EXPECT_EQ(Form->Items().Count(), 1);
+}
+
 }  // namespace
 }  // namespace zarn
