@@ -30,31 +30,22 @@
 
 namespace zarn {
 
-namespace {
-
-template <typename Handler>
-auto Guard(Handler handler) {
-  return [handler](auto&&...) { Guarded(handler); };
-}
-
-}  // namespace
-
 void TForm1::ConnectCommands() {
   auto button = [this](const char* name) { return findChild<QToolButton*>(QLatin1String(name)); };
   TFileCommands& commands = Commands_->Commands;
-  connect(button("SpeedButton3"), &QToolButton::clicked, this, Guard([&commands] { commands.RenameByDialog(); }));
-  connect(button("SpeedButton6"), &QToolButton::clicked, this, Guard([&commands] { commands.Copy(); }));
-  connect(button("SpeedButton7"), &QToolButton::clicked, this, Guard([&commands] { commands.Move(); }));
-  connect(button("SpeedButton8"), &QToolButton::clicked, this, Guard([&commands] { commands.CreateFolder(); }));
-  connect(button("SpeedButton9"), &QToolButton::clicked, this, Guard([&commands] { commands.Delete(); }));
-  connect(button("SpeedButton14"), &QToolButton::clicked, this, Guard([] { SwapPanelFolders(); }));
-  connect(button("SpeedButton15"), &QToolButton::clicked, this, Guard([] { SendFolderToPanel(); }));
-  connect(button("SpeedButton16"), &QToolButton::clicked, this, Guard([] { BringPanelFolderToMain(); }));
-  connect(button("SpeedButton17"), &QToolButton::clicked, this, Guard([] { ToggleSecondPanel(); }));
-  connect(button("SpeedButton20"), &QToolButton::clicked, this, Guard([] {
+  connect(button("SpeedButton3"), &QToolButton::clicked, this, GuardedSlot([&commands] { commands.RenameByDialog(); }));
+  connect(button("SpeedButton6"), &QToolButton::clicked, this, GuardedSlot([&commands] { commands.Copy(); }));
+  connect(button("SpeedButton7"), &QToolButton::clicked, this, GuardedSlot([&commands] { commands.Move(); }));
+  connect(button("SpeedButton8"), &QToolButton::clicked, this, GuardedSlot([&commands] { commands.CreateFolder(); }));
+  connect(button("SpeedButton9"), &QToolButton::clicked, this, GuardedSlot([&commands] { commands.Delete(); }));
+  connect(button("SpeedButton14"), &QToolButton::clicked, this, GuardedSlot([] { SwapPanelFolders(); }));
+  connect(button("SpeedButton15"), &QToolButton::clicked, this, GuardedSlot([] { SendFolderToPanel(); }));
+  connect(button("SpeedButton16"), &QToolButton::clicked, this, GuardedSlot([] { BringPanelFolderToMain(); }));
+  connect(button("SpeedButton17"), &QToolButton::clicked, this, GuardedSlot([] { ToggleSecondPanel(); }));
+  connect(button("SpeedButton20"), &QToolButton::clicked, this, GuardedSlot([] {
             if (Selekt) Selekt->exec();
           }));
-  connect(ListView, &QAbstractItemView::clicked, this, Guard([this] { Commands_->Selection.ListViewClick(); }));
+  connect(ListView, &QAbstractItemView::clicked, this, GuardedSlot([this] { Commands_->Selection.ListViewClick(); }));
   connect(Items_, &TFolderItems::NameEdited, this,
           [this](int, const QString& text) { Guarded([&] { Commands_->Commands.ListViewEdited(text); }); });
 }

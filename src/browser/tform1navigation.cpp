@@ -50,10 +50,6 @@ IdListPtr ListFromBytes(const QByteArray& bytes) {
   return IdListPtr(list);
 }
 
-template <typename Handler>
-auto Guard(Handler handler) {
-  return [handler](auto&&...) { Guarded(handler); };
-}
 
 }  // namespace
 
@@ -62,7 +58,7 @@ void TForm1::Wire() {
   connect(cbPath, qOverload<int>(&QComboBox::activated), this, [this](int index) { Guarded([&] { cbPathClick(index); }); });
   connect(DriveComboBox1, qOverload<int>(&QComboBox::currentIndexChanged), this,
           [this](int index) { Guarded([&] { DriveComboBox1Change(index); }); });
-  connect(ShellTreeView1, &TShellTreeView::NodeClicked, this, Guard([this] { ShellTreeView1Click(); }));
+  connect(ShellTreeView1, &TShellTreeView::NodeClicked, this, GuardedSlot([this] { ShellTreeView1Click(); }));
   connect(Items_, &TFolderItems::Populated, this, [this] { ListingReplaced(); });
   connect(ListView->horizontalHeader(), &QHeaderView::sectionClicked, this,
           [this](int column) { Guarded([&] { ListViewColumnClick(column); }); });
@@ -72,17 +68,17 @@ void TForm1::Wire() {
           [this](QKeyEvent* event, bool* handled) { Guarded([&] { ListViewKeyDown(event, handled); }); });
   auto button = [this](const char* name) { return findChild<QToolButton*>(QLatin1String(name)); };
   connect(button("SpeedButton1"), &QToolButton::clicked, this, &QWidget::close);
-  connect(button("SpeedButton2"), &QToolButton::clicked, this, Guard([this] { UpOneLevel(); }));
-  connect(button("SpeedButton13"), &QToolButton::clicked, this, Guard([this] { SpeedButton13Click(); }));
-  connect(button("SpeedButton18"), &QToolButton::clicked, this, Guard([this] { SpeedButton18Click(); }));
-  connect(button("SpeedButton19"), &QToolButton::clicked, this, Guard([this] { SpeedButton19Click(); }));
-  connect(button("SpeedButton4"), &QToolButton::clicked, this, Guard([this] { SpeedButton4Click(); }));
-  connect(button("SpeedButton5"), &QToolButton::clicked, this, Guard([this] { SpeedButton5Click(); }));
-  connect(button("SpeedButton10"), &QToolButton::clicked, this, Guard([this] { SpeedButton10Click(); }));
-  connect(button("SpeedButton11"), &QToolButton::clicked, this, Guard([this] { SpeedButton11Click(); }));
-  connect(button("SpeedButton12"), &QToolButton::clicked, this, Guard([this] { SpeedButton12Click(); }));
-  connect(findChild<QPushButton*>(QStringLiteral("Button1")), &QPushButton::clicked, this, Guard([this] { Button1Click(); }));
-  connect(findChild<QPushButton*>(QStringLiteral("Button2")), &QPushButton::clicked, this, Guard([this] { Button2Click(); }));
+  connect(button("SpeedButton2"), &QToolButton::clicked, this, GuardedSlot([this] { UpOneLevel(); }));
+  connect(button("SpeedButton13"), &QToolButton::clicked, this, GuardedSlot([this] { SpeedButton13Click(); }));
+  connect(button("SpeedButton18"), &QToolButton::clicked, this, GuardedSlot([this] { SpeedButton18Click(); }));
+  connect(button("SpeedButton19"), &QToolButton::clicked, this, GuardedSlot([this] { SpeedButton19Click(); }));
+  connect(button("SpeedButton4"), &QToolButton::clicked, this, GuardedSlot([this] { SpeedButton4Click(); }));
+  connect(button("SpeedButton5"), &QToolButton::clicked, this, GuardedSlot([this] { SpeedButton5Click(); }));
+  connect(button("SpeedButton10"), &QToolButton::clicked, this, GuardedSlot([this] { SpeedButton10Click(); }));
+  connect(button("SpeedButton11"), &QToolButton::clicked, this, GuardedSlot([this] { SpeedButton11Click(); }));
+  connect(button("SpeedButton12"), &QToolButton::clicked, this, GuardedSlot([this] { SpeedButton12Click(); }));
+  connect(findChild<QPushButton*>(QStringLiteral("Button1")), &QPushButton::clicked, this, GuardedSlot([this] { Button1Click(); }));
+  connect(findChild<QPushButton*>(QStringLiteral("Button2")), &QPushButton::clicked, this, GuardedSlot([this] { Button2Click(); }));
   ComboBox1->lineEdit()->installEventFilter(this);
   ConnectCommands();
   MountWatcher_ = new MountWatcher(this);

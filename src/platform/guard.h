@@ -30,4 +30,10 @@ void Guarded(Handler&& handler) noexcept {
   }
 }
 
+// A slot for connect() that runs `handler` guarded, whatever the signal passes.
+template <typename Handler>
+auto GuardedSlot(Handler handler) {
+  return [handler](auto&&...) { Guarded(handler); };
+}
+
 }  // namespace zarn
