@@ -27,6 +27,7 @@
 #include "ops/listkeys.h"
 #include "platform/filenames.h"
 #include "platform/guard.h"
+#include "platform/launcher.h"
 #include "platform/mountwatcher.h"
 #include "platform/prompter.h"
 #include "search/tfilesch.h"
@@ -355,6 +356,8 @@ void TForm1::WriteSettingsFile() {
 void TForm1::closeEvent(QCloseEvent* event) {
   if (Closed_) return QMainWindow::closeEvent(event);
   Closed_ = true;
+  // A program being waited for (Shift+F4) must not keep the program alive.
+  CancelRunAndWait();
   Guarded([this] { WriteSettingsFile(); });
   Commands_->Workers.StopAll();
   Commands_->Workers.WaitForStopped();
