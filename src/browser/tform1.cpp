@@ -162,7 +162,7 @@ void TForm1::CreateTopPanel() {
       {"SpeedButton19", "Обновить список / Update List", {585, 62, 24, 23}, "view-refresh", QStyle::SP_BrowserReload, nullptr, true},
       {"SpeedButton20", "Выбрать файлы / Select files", {614, 62, 24, 23}, "edit-select-all", QStyle::SP_FileDialogListView, nullptr, true},
   };
-  for (const ButtonSpec& spec : small) AddSpeedButton(Panel1, spec);
+  for (const ButtonSpec& design : small) AddSpeedButton(Panel1, design);
 }
 
 void TForm1::CreateMiddle() {
@@ -211,8 +211,8 @@ void TForm1::CreateRightPanel() {
       {"SpeedButton10", "Настройки / Setup", {8, 334, 35, 35}, "preferences-system", QStyle::SP_ComputerIcon, nullptr, false},
       {"SpeedButton11", "Настройка расширений / Run extensions", {8, 376, 35, 35}, "preferences-desktop", QStyle::SP_DriveHDIcon, nullptr, false},
   };
-  for (const ButtonSpec& spec : buttons) {
-    QToolButton* button = AddSpeedButton(Panel2, spec);
+  for (const ButtonSpec& design : buttons) {
+    QToolButton* button = AddSpeedButton(Panel2, design);
     button->setIconSize(QSize(24, 24));
     // The commands act on the list's row: a click must leave the list its focus.
     button->setFocusPolicy(Qt::NoFocus);
@@ -234,18 +234,18 @@ void TForm1::CreateBottomPanel() {
   ComboBox1->setGeometry(200, 4, 441, 24);
 }
 
-QToolButton* TForm1::AddSpeedButton(QWidget* panel, const ButtonSpec& spec) {
+QToolButton* TForm1::AddSpeedButton(QWidget* panel, const ButtonSpec& design) {
   auto* button = new QToolButton(panel);
-  button->setObjectName(QLatin1String(spec.Name));
-  button->setToolTip(QString::fromUtf8(spec.Hint));
-  button->setGeometry(spec.Geometry);
+  button->setObjectName(QLatin1String(design.Name));
+  button->setToolTip(QString::fromUtf8(design.Hint));
+  button->setGeometry(design.Geometry);
   button->setAutoRaise(true);
-  QIcon icon = spec.Glyph ? LoadBitmapA(QLatin1String(spec.Glyph)) : QIcon();
-  if (icon.isNull() && spec.ThemeIcon) icon = QIcon::fromTheme(QLatin1String(spec.ThemeIcon));
-  if (icon.isNull()) icon = style()->standardIcon(spec.StyleIcon);
+  QIcon icon = design.Glyph ? LoadBitmapA(QLatin1String(design.Glyph)) : QIcon();
+  if (icon.isNull() && design.ThemeIcon) icon = QIcon::fromTheme(QLatin1String(design.ThemeIcon));
+  if (icon.isNull()) icon = style()->standardIcon(design.StyleIcon);
   button->setIcon(icon);
-  if (spec.Glyph) button->setProperty("glyph", QLatin1String(spec.Glyph));
-  if (spec.RightAnchored) RightAnchored_.push_back({button, spec.Geometry.left()});
+  if (design.Glyph) button->setProperty("glyph", QLatin1String(design.Glyph));
+  if (design.RightAnchored) RightAnchored_.push_back({button, design.Geometry.left()});
   return button;
 }
 

@@ -112,7 +112,7 @@ class TForm1 : public QMainWindow {
   void CreateRightPanel();
   void CreateBottomPanel();
   void CreateMiddle();
-  QToolButton* AddSpeedButton(QWidget* panel, const ButtonSpec& spec);
+  QToolButton* AddSpeedButton(QWidget* panel, const ButtonSpec& design);
   void Wire();
 
   void FirstShow();

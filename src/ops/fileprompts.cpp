@@ -25,9 +25,9 @@ int AskWithButtons(QWidget* owner, QMessageBox::Icon icon, const QString& captio
   QMessageBox box(icon, caption, text, QMessageBox::NoButton, owner);
   box.setTextFormat(Qt::PlainText);
   std::vector<QPushButton*> pushButtons;
-  for (const ButtonSpec& spec : buttons) {
-    QPushButton* button = box.addButton(spec.Caption, spec.Role);
-    button->setObjectName(QLatin1String(spec.Name));
+  for (const ButtonSpec& design : buttons) {
+    QPushButton* button = box.addButton(design.Caption, design.Role);
+    button->setObjectName(QLatin1String(design.Name));
     pushButtons.push_back(button);
   }
   box.setDefaultButton(pushButtons[std::size_t(defaultIndex)]);

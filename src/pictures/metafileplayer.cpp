@@ -274,21 +274,21 @@ QBrush TMetafilePlayer::BrushFrom(const TMetafileRecord& record) const {
 }
 
 TFontSpec TMetafilePlayer::FontFrom(const TMetafileRecord& record) const {
-  TFontSpec spec;
-  spec.Height = Word(record, 0);
-  spec.Escapement = Word(record, 2);
+  TFontSpec fontDesign;
+  fontDesign.Height = Word(record, 0);
+  fontDesign.Escapement = Word(record, 2);
   const int weight = Word(record, 4);
   const QByteArray flags = Metafile_.ParameterBytes(record, 5, 4);  // italic, underline, strike-out, charset
   QByteArray face = Metafile_.ParameterBytes(record, 9, 32);
   face.truncate(face.indexOf('\0') >= 0 ? face.indexOf('\0') : face.size());
   constexpr unsigned char kRussianCharset = 204;
-  spec.Cyrillic = flags.size() > 3 && static_cast<unsigned char>(flags[3]) == kRussianCharset;
-  if (!face.isEmpty()) spec.Font.setFamily(DecodeText(face, spec.Cyrillic));
-  spec.Font.setWeight(weight >= 600 ? QFont::Bold : QFont::Normal);
-  spec.Font.setItalic(flags.size() > 0 && flags[0] != 0);
-  spec.Font.setUnderline(flags.size() > 1 && flags[1] != 0);
-  spec.Font.setStrikeOut(flags.size() > 2 && flags[2] != 0);
-  return spec;
+  fontDesign.Cyrillic = flags.size() > 3 && static_cast<unsigned char>(flags[3]) == kRussianCharset;
+  if (!face.isEmpty()) fontDesign.Font.setFamily(DecodeText(face, fontDesign.Cyrillic));
+  fontDesign.Font.setWeight(weight >= 600 ? QFont::Bold : QFont::Normal);
+  fontDesign.Font.setItalic(flags.size() > 0 && flags[0] != 0);
+  fontDesign.Font.setUnderline(flags.size() > 1 && flags[1] != 0);
+  fontDesign.Font.setStrikeOut(flags.size() > 2 && flags[2] != 0);
+  return fontDesign;
 }
 
 void TMetafilePlayer::AddObject(TGdiObject object) {

@@ -1,5 +1,5 @@
 #pragma once
-// The desktop trash (freedesktop.org trash specification) through GIO: the home
+// The desktop trash (the freedesktop.org trash standard) through GIO: the home
 // trash under $XDG_DATA_HOME/Trash for the home file system, $topdir/.Trash-$uid
 // or $topdir/.Trash/$uid on others, with percent-encoded original paths in the
 // .trashinfo files. GLib reads $XDG_DATA_HOME once per process.
