@@ -11,18 +11,16 @@
 
 #include "fakefileopquestions.h"
 #include "platform/fileop_remove.h"
+#include "fileprobes.h"
 #include "temptree.h"
 
 namespace zarn {
 namespace {
 
 using test::FakeFileOpQuestions;
+using test::Exists;
+using test::ReadAll;
 using test::TempTree;
-
-bool Exists(const QByteArray& path) {
-  struct stat info;
-  return ::lstat(path.constData(), &info) == 0;
-}
 
 TEST(FileOpDelete, RemovesAHostileTreeWithoutFollowingLinksOut) {
   TempTree tree;

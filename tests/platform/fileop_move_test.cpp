@@ -11,29 +11,16 @@
 
 #include "fakefileopquestions.h"
 #include "platform/fileop_remove.h"
+#include "fileprobes.h"
 #include "temptree.h"
 
 namespace zarn {
 namespace {
 
 using test::FakeFileOpQuestions;
+using test::Exists;
+using test::ReadAll;
 using test::TempTree;
-
-QByteArray ReadAll(const QByteArray& path) {
-  QByteArray data;
-  const int fd = ::open(path.constData(), O_RDONLY);
-  if (fd < 0) return "<missing>";
-  char buffer[4096];
-  ssize_t length;
-  while ((length = ::read(fd, buffer, sizeof buffer)) > 0) data.append(buffer, length);
-  ::close(fd);
-  return data;
-}
-
-bool Exists(const QByteArray& path) {
-  struct stat info;
-  return ::lstat(path.constData(), &info) == 0;
-}
 
 int RenameCrossingDevices(const char*, const char*, unsigned) {
   errno = EXDEV;
