@@ -77,10 +77,14 @@ long long ResidentBytes() {
 
 void WarmUp(const QStringList& argv) { TimeProgram(argv); }
 
-QString ScratchFolder(const QString& name) {
+QString ScratchFolderPath(const QString& name) {
   QString base = qEnvironmentVariable("ZARN_BENCH_DIR");
   if (base.isEmpty()) base = QStringLiteral("/tmp");
-  const QString folder = base + QStringLiteral("/zarn-bench-") + name;
+  return base + QStringLiteral("/zarn-bench-") + name;
+}
+
+QString ScratchFolder(const QString& name) {
+  const QString folder = ScratchFolderPath(name);
   QDir(folder).removeRecursively();
   QDir().mkpath(folder);
   return folder;

@@ -29,6 +29,8 @@ long long ResidentBytes();
 // Drops clean page-cache pages of a tree when permitted; otherwise a no-op.
 void WarmUp(const QStringList& argv);
 
+// Where ScratchFolder(name) lives, left as it is.
+QString ScratchFolderPath(const QString& name);
 // A fresh, empty scratch folder under /tmp (or $ZARN_BENCH_DIR).
 QString ScratchFolder(const QString& name);
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <random>
 
+#include <QFileInfo>
 #include <QList>
 
 #include "benchutil.h"
@@ -144,8 +145,11 @@ void CompareTextSearch(const QString& root) {
 
 int main() {
   using namespace zarn::bench;
-  const QString root = ScratchFolder(QStringLiteral("search"));
-  BuildTree(root, true);
+  // ZARN_BENCH_REUSE=1 searches the tree an earlier run left, to save rebuilding 1 GiB.
+  const QString kept = ScratchFolderPath(QStringLiteral("search"));
+  const bool reuse = qEnvironmentVariableIntValue("ZARN_BENCH_REUSE") == 1 && QFileInfo::exists(kept + "/top0");
+  const QString root = reuse ? kept : ScratchFolder(QStringLiteral("search"));
+  if (!reuse) BuildTree(root, true);
   CompareNameSearch(root);
   CompareTextSearch(root);
   return 0;

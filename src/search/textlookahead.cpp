@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "platform/filenames.h"
+#include "viewer/codepages.h"
+#include "viewer/fileaccess.h"
 #include "viewer/findinfile.h"
 
 namespace zarn {
@@ -24,7 +26,11 @@ TTextResult TestFileForText(EntryType type, const QByteArray& path, const QByteA
   if (text.isEmpty() || !IsRegularFile(type, path)) return {};
   FindProgress progress;
   progress.Stop = stop;
-  auto found = FindInFileOrError(FromNativeName(path), text, 0, progress);
+  auto found = [&]() -> ErrorOr<qint64> {
+    auto opened = TRegularFile::OpenListedRegular(path);
+    if (opened.IsError()) return opened.Error();
+    return FindCaseFormsInOpenFile(opened.Value(), UpperCase1251(text), LowerCase1251(text), 0, progress);
+  }();
   if (!found.IsError()) return {found.Value() != -1 ? TTextResult::Kind::Found : TTextResult::Kind::NotFound, 0};
   const int code = found.Error().Code();
   // Gone or replaced by something that is no file since it was listed.

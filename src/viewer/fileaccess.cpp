@@ -47,10 +47,19 @@ ErrorOr<TRegularFile> TRegularFile::Open(const QString& path) {
   // Checked before the open as well: opening some devices has effects of its own.
   if (::stat(native.constData(), &info) != 0) return OsError(errno, path);
   if (!S_ISREG(info.st_mode)) return OsError::WithText(NotRegularFileMessage(), path);
+  return OpenChecked(native, path);
+}
+
+ErrorOr<TRegularFile> TRegularFile::OpenListedRegular(const QByteArray& native) {
+  return OpenChecked(native, FromNativeName(native));
+}
+
+ErrorOr<TRegularFile> TRegularFile::OpenChecked(const QByteArray& native, const QString& path) {
   const int descriptor = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (descriptor < 0) return OsError(errno, path);
   TRegularFile file(descriptor, 0, path);
-  // The name may have been replaced by something else between stat and open.
+  struct stat info {};
+  // The name may have been replaced by something else since it was checked.
   if (::fstat(descriptor, &info) != 0) return OsError(errno, path);
   if (!S_ISREG(info.st_mode)) return OsError::WithText(NotRegularFileMessage(), path);
   file.ReportedSize_ = info.st_size > 0 ? static_cast<quint64>(info.st_size) : 0;

@@ -28,6 +28,10 @@ class TRegularFile {
   // Opens for reading with O_NONBLOCK | O_NOCTTY; refuses anything that is not
   // a regular file with a clear message.
   static ErrorOr<TRegularFile> Open(const QString& path);
+  // The same for a name that a folder listing has just given as a regular file:
+  // the listing stands for the check before the open, and the descriptor is
+  // still checked. For reading many files of a listing fast.
+  static ErrorOr<TRegularFile> OpenListedRegular(const QByteArray& native);
 
   int Descriptor() const { return Descriptor_; }
   // The size fstat reports at the open (0 for files of the /proc kind).
@@ -43,6 +47,7 @@ class TRegularFile {
  private:
   TRegularFile(int descriptor, quint64 size, QString path)
       : Descriptor_(descriptor), ReportedSize_(size), Path_(std::move(path)) {}
+  static ErrorOr<TRegularFile> OpenChecked(const QByteArray& native, const QString& path);
   int Descriptor_ = -1;
   quint64 ReportedSize_ = 0;
   QString Path_;

@@ -4,8 +4,8 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <utility>
-#include <vector>
 
 #include "viewer/codepages.h"
 #include "viewer/fileaccess.h"
@@ -142,6 +142,28 @@ qint64 FindInBuffer(const char* data, qint64 filled, const TCaseForms& forms) {
   return FindByRareByte(data, lastStart, forms);
 }
 
+qint64 RoundUpToPage(qint64 bytes) { return (bytes + kPageBytes - 1) / kPageBytes * kPageBytes; }
+
+// A file smaller than one block is read into a buffer just large enough for it
+// and the read that meets its end; a file that reports no size may still hold
+// text, as /proc files do.
+qint64 ReadBytesFor(quint64 reportedSize) {
+  if (reportedSize == 0 || reportedSize >= quint64(kReadBytes)) return kReadBytes;
+  return std::min(kReadBytes, RoundUpToPage(qint64(reportedSize) + 1));
+}
+
+// A file is searched as far as its size at the open, so a small file takes one
+// read and not a second one that finds nothing; a file that reports no size
+// (the /proc kind) is read to its end.
+qint64 BytesToRead(const TRegularFile& file, qint64 offset, qint64 capacity) {
+  const auto size = qint64(file.ReportedSize());
+  return size > offset ? std::min(capacity, size - offset) : capacity;
+}
+
+bool AtReportedEnd(const TRegularFile& file, qint64 offset) {
+  return file.ReportedSize() > 0 && offset == qint64(file.ReportedSize());
+}
+
 bool Stopped(const FindProgress& progress) {
   return progress.Stop != nullptr && progress.Stop->load(std::memory_order_relaxed);
 }
@@ -153,26 +175,34 @@ ErrorOr<qint64> FindCaseFormsInFile(const QString& path, const QByteArray& upper
   if (path.isEmpty() || upper.isEmpty() || upper.size() != lower.size()) return qint64(-1);
   auto opened = TRegularFile::Open(path);
   if (opened.IsError()) return opened.Error();
-  const TRegularFile file = opened.TakeValue();
+  return FindCaseFormsInOpenFile(opened.Value(), upper, lower, start, progress);
+}
+
+ErrorOr<qint64> FindCaseFormsInOpenFile(const TRegularFile& file, const QByteArray& upper, const QByteArray& lower,
+                                        qint64 start, const FindProgress& progress) {
+  if (upper.isEmpty() || upper.size() != lower.size()) return qint64(-1);
   const TCaseForms forms(upper, lower);
   const qint64 length = upper.size();
   // New data is read to a page-aligned place behind room for the carried bytes:
   // the kernel copies to an aligned buffer several times faster.
-  const qint64 room = (length - 1 + kPageBytes - 1) / kPageBytes * kPageBytes;
-  std::vector<char> storage(static_cast<size_t>(room + kReadBytes + kPageBytes));
-  const auto address = reinterpret_cast<std::uintptr_t>(storage.data());
-  char* readPlace = storage.data() + (kPageBytes - address % kPageBytes) % kPageBytes + room;
+  const qint64 room = RoundUpToPage(length - 1);
+  const qint64 readBytes = ReadBytesFor(file.ReportedSize());
+  // Not zeroed: a search of many small files would spend its time clearing buffers.
+  const auto storage = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(room + readBytes + kPageBytes));
+  const auto address = reinterpret_cast<std::uintptr_t>(storage.get());
+  char* readPlace = storage.get() + (kPageBytes - address % kPageBytes) % kPageBytes + room;
   qint64 readOffset = std::max<qint64>(start, 0);  // file offset of readPlace[0]
   qint64 carried = 0;
   qint64 sinceEvents = 0;
   for (;;) {
-    auto got = file.ReadInto(static_cast<quint64>(readOffset), readPlace, kReadBytes);
+    auto got = file.ReadInto(static_cast<quint64>(readOffset), readPlace, BytesToRead(file, readOffset, readBytes));
     if (got.IsError()) return got.Error();
     if (got.Value() == 0 || Stopped(progress)) return qint64(-1);
     const char* data = readPlace - carried;
     const qint64 filled = carried + got.Value();
     const qint64 found = FindInBuffer(data, filled, forms);
     if (found != -1) return readOffset - carried + found;
+    if (AtReportedEnd(file, readOffset + got.Value())) return qint64(-1);
     for (sinceEvents += got.Value(); sinceEvents >= kBytesBetweenEvents; sinceEvents -= kBytesBetweenEvents) {
       if (progress.ProcessEvents) progress.ProcessEvents();
       if (Stopped(progress)) return qint64(-1);

@@ -38,6 +38,11 @@ ErrorOr<qint64> FindInFileOrError(const QString& path, const QByteArray& text, q
 ErrorOr<qint64> FindCaseFormsInFile(const QString& path, const QByteArray& upper, const QByteArray& lower,
                                     qint64 start, const FindProgress& progress = {});
 
+class TRegularFile;
+// The general form on a file already open.
+ErrorOr<qint64> FindCaseFormsInOpenFile(const TRegularFile& file, const QByteArray& upper, const QByteArray& lower,
+                                        qint64 start, const FindProgress& progress = {});
+
 // A text typed by the user, searched in the bytes of a code page: "WIN" as
 // 1251, "DOS" as 866 (case forms taken in 1251, then converted), "UCODE" as
 // UTF-16 little-endian units with Unicode case forms.

@@ -82,6 +82,28 @@ qint64 NaiveFind(const QByteArray& bytes, const QByteArray& text, qint64 start) 
   return -1;
 }
 
+// Small files are read by their size: a text in the last bytes must still be
+// found, whatever the size's place against pages and reads.
+TEST_F(FindInFileTest, TextInTheLastBytesOfFilesOfEverySize) {
+  for (const qint64 size : {qint64(4), qint64(4095), qint64(4096), qint64(4097), qint64(8192), qint64(262143),
+                            qint64(262144), qint64(262145), qint64(300000)}) {
+    QByteArray bytes(size, 'x');
+    bytes.replace(size - 4, 4, "tail");
+    const QString path = Make("size" + QByteArray::number(size), bytes);
+    EXPECT_EQ(FindInFile(path, "TAIL", 0), size - 4) << size;
+    EXPECT_EQ(FindInFile(path, "tailx", 0), -1) << size;
+  }
+}
+
+// Files of the /proc kind report no size and are read to their end.
+TEST_F(FindInFileTest, FilesReportingNoSizeAreReadToTheirEnd) {
+  QFile status(QStringLiteral("/proc/self/status"));
+  ASSERT_TRUE(status.open(QIODevice::ReadOnly));
+  const qint64 offset = status.readAll().indexOf("VmRSS");
+  if (offset < 0) GTEST_SKIP() << "no VmRSS line here";
+  EXPECT_GT(FindInFile(QStringLiteral("/proc/self/status"), "vmrss", 0), 0);
+}
+
 TEST_F(FindInFileTest, AgreesWithAPlainScanOnRandomData) {
   std::mt19937 random(7);
   const char alphabet[] = "abAB\xE0\xC0\xB8\xA8";
