@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
@@ -92,6 +93,11 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), DesktopFolder_(SHGetDeskt
   CreateBottomPanel();
   resize(DesignedClientWidth, 540);
   Wire();
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  // The context-menu key asks the same way as a right click.
+  ListView->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(ListView, &QWidget::customContextMenuRequested, this, GuardedSlot([this] { PopupMenu1Popup(); }));
   // Creating the window: start path, first listing on the computer's volumes.
   LoadDrives();
   StartPath_ = QStringLiteral("/");

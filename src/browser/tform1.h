@@ -19,6 +19,7 @@
 class QComboBox;
 class QFrame;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QSplitter;
 class QToolButton;
@@ -60,6 +61,9 @@ class TForm1 : public QMainWindow {
   void RunMarkOperation(MarkOperation operation, const QString& mask);
   // Opens the folder row under the cursor (double click, Enter).
   void OpenRow(int row);
+  // The list's context menu: for the first selected row, else for the path box
+  // folder; afterwards the folder is listed again.
+  void PopupMenu1Popup();
 
   TFolderItems& Items() const { return *Items_; }
   ShellFolder& DesktopFolder() const { return *DesktopFolder_; }
@@ -91,6 +95,8 @@ class TForm1 : public QMainWindow {
   QWidget* Panel1 = nullptr;
   QWidget* Panel2 = nullptr;
   QWidget* Panel3 = nullptr;
+  // Has no items: it only stands for the list's context-menu request.
+  QMenu* PopupMenu1 = nullptr;
 
   // The full path of a row.
   QString RowPath(int row) const;

@@ -1,0 +1,44 @@
+#pragma once
+// The item context menu: built from the desktop's model of the item
+// (platform/contextmenu.h), shown at a point, and the chosen command run.
+// Commands that act on the list's row (delete, rename) belong to the window
+// that owns the list and come in as callbacks. GUI thread only.
+
+#include <QPoint>
+#include <QString>
+
+#include <functional>
+
+#include "platform/contextmenu.h"
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace zarn {
+
+enum class DeleteMode { ToTrash, ForGood };
+
+// The owner window's commands on the row the menu was opened for. A command
+// left empty is not offered.
+struct TContextMenuCommands {
+  std::function<void(DeleteMode mode)> DeleteRow;
+  std::function<void()> RenameRow;
+};
+
+// Shows the menu and returns the chosen action, or nullptr when cancelled.
+using ContextMenuExec = std::function<QAction*(QMenu& menu, QPoint point)>;
+// Tests pick an entry (or cancel) instead of a user; an empty function
+// restores QMenu::exec.
+void SetContextMenuExec(ContextMenuExec exec);
+
+// Shows the menu for `path` at `point` (screen coordinates), owned by `owner`,
+// and runs the chosen command. A path without a menu (the computer's list)
+// shows nothing. Errors are raised for the top-level guard.
+void ShowShellContextMenu(const QString& path, QPoint point, QWidget* owner, MenuScope scope = MenuScope::ListedFolder,
+                          const TContextMenuCommands& commands = {});
+
+// Puts `path` on the clipboard as text and as a text/uri-list.
+void CopyPathToClipboard(const QString& path);
+
+}  // namespace zarn
