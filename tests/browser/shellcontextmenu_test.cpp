@@ -10,9 +10,11 @@
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <cerrno>
 
@@ -78,7 +80,11 @@ class ShellContextMenuTest : public testing::Test {
     Form = std::make_unique<TForm1>();
     Form->show();
     Form->SetPath(folder);
-    // Active and focused, as after a click into the list.
+    FocusList();
+  }
+
+  // Active and focused, as after a click into the list.
+  void FocusList() {
     QCoreApplication::processEvents();
     QApplication::setActiveWindow(Form.get());
     Form->ListView->setFocus();
@@ -219,6 +225,28 @@ TEST_F(ShellContextMenuTest, DeclinedTrashKeepsTheItem) {
   PopUpFor(QStringLiteral("b.txt"), Choose(QStringLiteral("В корзину")));
   EXPECT_EQ(DeleteTexts.size(), 1);
   EXPECT_TRUE(Prompts.Messages.contains(QStringLiteral("Удаление отменено")));
+  EXPECT_GE(Row(QStringLiteral("b.txt")), 0);
+}
+
+// The real delete dialog: its trash box starts as the chosen entry says.
+TEST_F(ShellContextMenuTest, DeleteDialogsTrashBoxFollowsTheEntry) {
+  SetDeleteAsker({});
+  OpenAt(Tree.Root());
+  for (const auto& [entry, expected] : {std::pair{QStringLiteral("Удалить"), false},
+                                        std::pair{QStringLiteral("В корзину"), true}}) {
+    std::optional<bool> checked;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      checked = box->findChild<QCheckBox*>(QStringLiteral("DeleteToTrash"))->isChecked();
+      box->button(QMessageBox::No)->click();
+    });
+    poll.start(20);
+    FocusList();
+    PopUpFor(QStringLiteral("b.txt"), Choose(entry));
+    EXPECT_EQ(checked, std::optional<bool>(expected)) << entry.toStdString();
+  }
   EXPECT_GE(Row(QStringLiteral("b.txt")), 0);
 }
 
