@@ -301,7 +301,8 @@ TEST_F(ShellContextMenuTest, ContextMenuRequestOfTheListOpensTheMenu) {
     ++MenusShown;
     return nullptr;
   });
-  QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5), Form->ListView->viewport()->mapToGlobal(QPoint(5, 5)));
+  const QPoint inside(5, 5);
+  QContextMenuEvent event(QContextMenuEvent::Keyboard, inside, Form->ListView->viewport()->mapToGlobal(inside));
   QApplication::sendEvent(Form->ListView->viewport(), &event);
   EXPECT_EQ(MenusShown, 1);
   EXPECT_EQ(FocusName, QStringLiteral("a.txt"));

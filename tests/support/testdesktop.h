@@ -118,7 +118,8 @@ class TestDesktop {
                 "Name=Test Editor\nIcon=accessories-text-editor\nExec=" + recorder + " %f\nMimeType=text/plain;\n");
     Application(QStringLiteral("zarn-viewer.desktop"),
                 "Name=Test Viewer\nExec=" + recorder + " %U\nMimeType=text/plain;\n");
-    Application(QStringLiteral("zarn-uri.desktop"), "Name=Test Uri\nExec=" + recorder + " %u\nX-GIO-NoFuse=true\nMimeType=text/plain;\n");
+    Application(QStringLiteral("zarn-uri.desktop"),
+                "Name=Test Uri\nExec=" + recorder + " %u\nX-GIO-NoFuse=true\nMimeType=text/plain;\n");
     Application(QStringLiteral("zarn-fields.desktop"),
                 "Name=Field Codes\nIcon=zarn-icon\nExec=\"" + recorder +
                     "\" \"two words\" \"quote\\\\\"d\" 100%% %i %c %k %F\nMimeType=text/plain;\n");
