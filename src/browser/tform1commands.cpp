@@ -46,8 +46,12 @@ void TForm1::ConnectCommands() {
             if (Selekt) Selekt->exec();
           }));
   connect(ListView, &QAbstractItemView::clicked, this, GuardedSlot([this] { Commands_->Selection.ListViewClick(); }));
-  connect(Items_, &TFolderItems::NameEdited, this,
-          [this](int, const QString& text) { Guarded([&] { Commands_->Commands.ListViewEdited(text); }); });
+  // The rename lists the folder again, which must wait until the editor has
+  // handed over its text and closed: a listing under an open editor drops it.
+  connect(
+      Items_, &TFolderItems::NameEdited, this,
+      [this](int, const QString& text) { Guarded([&] { Commands_->Commands.ListViewEdited(text); }); },
+      Qt::QueuedConnection);
 }
 
 std::vector<TMarkRow> TForm1::MarkRows() const {

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "ops/commandhost.h"
@@ -96,6 +97,24 @@ void TFileCommands::Copy() {
     Prompter().ShowMessage(QStringLiteral("Ошибка при выполнении копирования "));
   }
   Host_.FillPanelList();
+  RelistWithoutVanishedSources();
+}
+
+// A source removed behind the window's back fails the copy but would stay
+// listed, since a copy leaves the folder's listing alone; it is listed again
+// then, the cursor kept on its row (or the next one when that row went).
+void TFileCommands::RelistWithoutVanishedSources() {
+  const auto vanished = [](const QString& path) {
+    struct stat facts {};
+    return ::lstat(ToNativeName(path).constData(), &facts) != 0 && errno == ENOENT;
+  };
+  if (std::none_of(TransferList.cbegin(), TransferList.cend(), vanished)) return;
+  const int current = Host_.CurrentRow();
+  if (current >= 0 && current < Host_.ItemCount()) {
+    if (vanished(Host_.ItemPath(current))) FocusRowAfter(current);
+    else Host_.SetFocusName(Host_.ItemName(current));
+  }
+  Host_.SetPath(Host_.PathText());
 }
 
 void TFileCommands::Move() {

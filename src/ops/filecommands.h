@@ -61,6 +61,7 @@ class TFileCommands {
   void FocusRowAfter(int row);
   void ClearMarks();
   bool RefuseWithoutPanelFolder();
+  void RelistWithoutVanishedSources();
   void RenameDialog(const QString& path);
   void RenameTo(const QString& path, const QString& oldName, const QString& newName);
 
