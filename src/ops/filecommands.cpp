@@ -30,6 +30,13 @@ QString RenameMessage(const QString& oldName, const QString& newName) {
   return QStringLiteral("Меняем имя : ") + oldName + QStringLiteral(" - на  -") + newName;
 }
 
+// A "/" would make the new name a path and move the object out of its folder;
+// "." and ".." name folders that exist already. An empty name is left to the
+// engine, which refuses it.
+bool IsSingleName(const QString& name) {
+  return !name.contains(QLatin1Char('/')) && name != QLatin1String(".") && name != QLatin1String("..");
+}
+
 }  // namespace
 
 void SetDeleteAsker(DeleteAsker asker) { InstalledDeleteAsker = std::move(asker); }
@@ -214,6 +221,10 @@ void TFileCommands::RenameDialog(const QString& path) {
 void TFileCommands::RenameTo(const QString& path, const QString& oldName, const QString& newName) {
   Prompter().ShowMessage(RenameMessage(oldName, newName));
   if (oldName == newName) return;
+  if (!IsSingleName(newName)) {
+    Prompter().ShowMessage(InvalidNameText + newName + QLatin1Char('\n') + SystemMessage(EINVAL));
+    return;
+  }
   // A failure has been shown by the engine's own error question.
   ShellRename(path + oldName, path + newName, true);
   Host_.SetFocusName(newName);

@@ -36,6 +36,10 @@ void SetRenameSettleDelay(std::chrono::milliseconds delay);
 // Shown when copy or move is asked for before the second panel has a folder.
 inline const QString NoPanelFolderText = QStringLiteral("Папка второй панели не выбрана");
 
+// Shown, with the new name and the system's message, when a rename is given a
+// path or "." or ".." instead of a name.
+inline const QString InvalidNameText = QStringLiteral("Недопустимое имя: ");
+
 class TFileCommands {
  public:
   explicit TFileCommands(TCommandHost& host) : Host_(host) {}

@@ -145,6 +145,17 @@ TEST_F(TForm1FileCommandsTest, CopyOrMoveOntoAnExistingFileAsksAndKeepsItWhenSki
   EXPECT_EQ(ReadAll(Dst("a.txt")), "a.txt");
 }
 
+TEST_F(TForm1FileCommandsTest, CopyShowsAHiddenPanel) {
+  Panel->hide();
+  FocusList();
+  Select("a.txt");
+  AnswerInput("a.txt");
+  Press(Qt::Key_F5);
+  EXPECT_TRUE(Panel->isVisible());
+  EXPECT_EQ(Button("SpeedButton17")->property("glyph").toString(), QStringLiteral("TOONE"));
+  EXPECT_EQ(Panel->Captions(), QStringList({"a.txt"}));
+}
+
 TEST_F(TForm1FileCommandsTest, CopyAndMoveRefuseWithoutAPanelFolder) {
   PanelPath.clear();
   Select("a.txt");
@@ -240,6 +251,22 @@ TEST_F(TForm1FileCommandsTest, RightHandButtonsDoWhatTheirKeysDo) {
   EXPECT_EQ(ReadAll(TrashedPath("d.txt")), "d.txt");
   EXPECT_TRUE(Prompts.Messages.filter("Ничего не выбрано").isEmpty());
   EXPECT_TRUE(Prompts.Errors.isEmpty());
+}
+
+TEST_F(TForm1FileCommandsTest, RenameRefusesAPathOrDotsAndMovesNothing) {
+  const QStringList before = Names();
+  for (const char* answer : {"sub/x.txt", "../x.txt", "..", "."}) {
+    FocusList();
+    Select("a.txt");
+    AnswerInput(answer);
+    Click("SpeedButton3");
+    EXPECT_EQ(ReadAll(Src("a.txt")), "a.txt") << answer;
+    EXPECT_EQ(Prompts.Messages.last(), InvalidNameText + answer + "\n" + SystemMessage(EINVAL));
+  }
+  EXPECT_FALSE(Exists(Src("sub/x.txt")));
+  EXPECT_FALSE(Exists(Tree.PathBytes("x.txt")));
+  EXPECT_EQ(Names(), before);
+  EXPECT_TRUE(Questions.Errors.isEmpty());
 }
 
 TEST_F(TForm1FileCommandsTest, CommandsWithoutTheListsFocusRefuse) {

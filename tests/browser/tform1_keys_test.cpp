@@ -256,6 +256,20 @@ TEST_F(TForm1KeysTest, F2EditLeftUnchangedOrEscapedRenamesNothing) {
   EXPECT_FALSE(Exists(Tree.PathBytes("other.txt")));
 }
 
+TEST_F(TForm1KeysTest, F2RefusesAPathForANewName) {
+  Tree.CreateFile("a.txt", "x");
+  Tree.CreateDir("sub");
+  Open(Folder());
+  Select("a.txt");
+  Press(Qt::Key_F2);
+  ASSERT_NE(NameEditor(), nullptr);
+  NameEditor()->setText(QStringLiteral("sub/a.txt"));
+  EndEdit(Qt::Key_Return);
+  EXPECT_EQ(ReadAll(Tree.PathBytes("a.txt")), "x");
+  EXPECT_FALSE(Exists(Tree.PathBytes("sub/a.txt")));
+  EXPECT_EQ(Prompts.Messages.last(), InvalidNameText + QStringLiteral("sub/a.txt\n") + SystemMessage(EINVAL));
+}
+
 TEST_F(TForm1KeysTest, F3ShowsATextFileInTheTextViewer) {
   TRF textViewer;
   TSHPIC pictureViewer;
