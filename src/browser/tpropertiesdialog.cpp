@@ -37,7 +37,8 @@ TPropertiesDialog::TPropertiesDialog(ItemProperties properties, QWidget* parent)
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Свойства: ") + Properties_.Name);
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(new QFormLayout);
+  Rows_ = new QFormLayout;
+  layout->addLayout(Rows_);
   AddRow(QStringLiteral("Имя:"), "NameValue", Properties_.Name);
   AddRow(QStringLiteral("Тип:"), "TypeValue", TypeText(Properties_));
   AddRow(QStringLiteral("Расположение:"), "LocationValue", Properties_.Location);
@@ -65,11 +66,10 @@ TPropertiesDialog::~TPropertiesDialog() {
 }
 
 QLabel* TPropertiesDialog::AddRow(const QString& caption, const char* name, const QString& value) {
-  auto* form = static_cast<QFormLayout*>(layout()->itemAt(0)->layout());
   auto* label = new QLabel(value, this);
   label->setObjectName(QLatin1String(name));
   label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  form->addRow(caption, label);
+  Rows_->addRow(caption, label);
   return label;
 }
 
@@ -87,8 +87,7 @@ void TPropertiesDialog::AddPermissionBoxes() {
     grid->addWidget(box, bit / 3 + 1, bit % 3 + 1);
     PermissionBoxes[size_t(bit)] = box;
   }
-  auto* form = static_cast<QFormLayout*>(layout()->itemAt(0)->layout());
-  form->addRow(QStringLiteral("Права:"), grid);
+  Rows_->addRow(QStringLiteral("Права:"), grid);
 }
 
 mode_t TPropertiesDialog::CheckedPermissions() const {

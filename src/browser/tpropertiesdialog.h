@@ -13,6 +13,7 @@
 #include "platform/itemproperties.h"
 
 class QCheckBox;
+class QFormLayout;
 class QLabel;
 class QPushButton;
 
@@ -41,6 +42,7 @@ class TPropertiesDialog : public QDialog {
   mode_t CheckedPermissions() const;
 
   ItemProperties Properties_;
+  QFormLayout* Rows_ = nullptr;
   std::atomic<bool> StopWalk_{false};  // raised by the GUI thread, read by the walk
   std::thread Walk_;                   // only from the GUI thread
 };
