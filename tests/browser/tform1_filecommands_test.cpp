@@ -156,6 +156,34 @@ TEST_F(TForm1FileCommandsTest, CopyShowsAHiddenPanel) {
   EXPECT_EQ(Panel->Captions(), QStringList({"a.txt"}));
 }
 
+TEST_F(TForm1FileCommandsTest, PanelFolderThatVanishedOrLiesInsideTheSourceLosesNothing) {
+  Tree.CreateDir("dst2");
+  SetPanelFolder(Tree.Path("dst2"));
+  ASSERT_EQ(::rmdir(Tree.PathBytes("dst2").constData()), 0);
+  Mark("a.txt");
+  Mark("b.txt");
+  AnswerConfirm(true);
+  Press(Qt::Key_F5);
+  EXPECT_FALSE(Questions.Errors.isEmpty());
+  EXPECT_TRUE(Prompts.Messages.contains("Ошибка при выполнении копирования "));
+  EXPECT_FALSE(Exists(Tree.PathBytes("dst2")));
+  EXPECT_TRUE(Marked("a.txt"));  // a failed operation keeps the marks
+
+  // A folder moved into its own subfolder.
+  SetPanelFolder(Tree.Path("src/sub"));
+  FocusList();
+  Press(Qt::Key_Space);  // b.txt unmarked
+  Select("a.txt");
+  Press(Qt::Key_Space);
+  Select("sub");
+  AnswerInput("sub");
+  Press(Qt::Key_F6);
+  EXPECT_TRUE(Questions.Errors.last().contains(Tree.Path("src/sub")));
+  EXPECT_TRUE(Prompts.Messages.contains("Операция не выполнена"));
+  EXPECT_EQ(ReadAll(Src("sub/inner.txt")), "inner");
+  EXPECT_EQ(Names().size(), 7);
+}
+
 TEST_F(TForm1FileCommandsTest, CopyAndMoveRefuseWithoutAPanelFolder) {
   PanelPath.clear();
   Select("a.txt");
@@ -338,6 +366,26 @@ TEST_F(TForm1HostileNamesTest, RenameAndDeleteKeepTheNames) {
   EXPECT_FALSE(Exists(Src("-still \xff bad")));
   EXPECT_EQ(Row(Name("-leading dash")), -1);
   EXPECT_TRUE(Prompts.Errors.isEmpty());
+}
+
+TEST_F(TForm1FileCommandsTest, LinksAreCopiedAsLinksAndDeletedWithoutTheirTargets) {
+  Tree.CreateFile("outside/keep.txt", "keep");
+  Tree.CreateSymlink("src/link", "../outside");
+  Form->SetPath(Tree.Path("src"));
+  FocusList();
+  Select("link");
+  AnswerInput("link");
+  Press(Qt::Key_F5);
+  char target[64] = {};
+  ASSERT_GT(::readlink(Dst("link").constData(), target, sizeof target - 1), 0);
+  EXPECT_STREQ(target, "../outside");
+
+  FocusList();
+  Select("link");
+  DeleteReply.ToTrash = false;
+  Press(Qt::Key_F8);
+  EXPECT_FALSE(Exists(Src("link")));
+  EXPECT_EQ(ReadAll(Tree.PathBytes("outside/keep.txt")), "keep");
 }
 
 // Files removed behind the window's back before a command runs.

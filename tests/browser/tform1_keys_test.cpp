@@ -11,6 +11,7 @@
 
 #include "mainwindowfixture.h"
 #include "ops/selection.h"
+#include "platform/filenames.h"
 #include "viewer/viewfile.h"
 
 namespace zarn {
@@ -287,6 +288,29 @@ TEST_F(TForm1KeysTest, F3ShowsATextFileInTheTextViewer) {
   EXPECT_TRUE(textViewer.Memo1->toPlainText().contains(QStringLiteral("hello viewer")));
   EXPECT_EQ(Status(), IdleAfterKey);
   EXPECT_TRUE(Prompts.Errors.isEmpty());
+}
+
+TEST_F(TForm1KeysTest, F3OnAFifoOrAVanishedFileShowsTheErrorAndOnAnyNameTheText) {
+  TRF textViewer;
+  TSHPIC pictureViewer;
+  Tree.CreateFifo("fifo");
+  Tree.CreateFile("vanish.txt", "v");
+  Tree.CreateFile("bad\xff\xfe name", "not utf-8");
+  Open(Folder());
+  Select("fifo");
+  Press(Qt::Key_F3);  // must not wait for a writer
+  ASSERT_EQ(Prompts.Errors.size(), 1);
+  EXPECT_TRUE(Prompts.Errors[0].endsWith(Tree.Path("fifo")));
+  ASSERT_EQ(::unlink(Tree.PathBytes("vanish.txt").constData()), 0);
+  Select("vanish.txt");
+  Press(Qt::Key_F3);
+  ASSERT_EQ(Prompts.Errors.size(), 2);
+  EXPECT_EQ(Prompts.Errors[1], SystemMessage(ENOENT) + QStringLiteral(": ") + Tree.Path("vanish.txt"));
+  Select(FromNativeName("bad\xff\xfe name"));
+  Press(Qt::Key_F3);
+  EXPECT_EQ(ToNativeName(ViewFileName), Tree.PathBytes("bad\xff\xfe name"));
+  EXPECT_TRUE(textViewer.Memo1->toPlainText().contains(QStringLiteral("not utf-8")));
+  EXPECT_EQ(Prompts.Errors.size(), 2);
 }
 
 TEST_F(TForm1KeysTest, ViewAndEditWithoutFocusSayNothingIsChosen) {
