@@ -10,6 +10,7 @@
 #include "browser/browsingstate.h"
 #include "browser/formatting.h"
 #include "browser/shellimages.h"
+#include "platform/childorder.h"
 
 namespace zarn {
 namespace {
@@ -96,27 +97,27 @@ ErrorOrDone TFolderItems::PopulateIDList(std::unique_ptr<ShellFolder> folder) {
   auto children = Enumerate(*folder);
   if (children.IsError()) return children.Error();
   std::vector<std::uint32_t> order;
+  std::vector<QString> names;
   {
     std::vector<ConstItemIdList> ids;
     ids.reserve(children.Value().size());
     for (const IdListPtr& child : children.Value()) ids.push_back(child.get());
-    SortKeys keys;
-    folder->MakeSortKeys(SortMode, ids, keys);
-    order = keys.SortedOrder();
+    order = SortedChildOrder(*folder, SortMode, ids, &names);
   }
   CurrentFolder_ = std::move(folder);
-  ReplaceItems(children.TakeValue(), order);
+  ReplaceItems(children.TakeValue(), std::move(names), order);
   return Done{};
 }
 
-void TFolderItems::ReplaceItems(std::vector<IdListPtr> children, const std::vector<std::uint32_t>& order) {
+void TFolderItems::ReplaceItems(std::vector<IdListPtr> children, std::vector<QString> names,
+                               const std::vector<std::uint32_t>& order) {
   beginResetModel();
   std::vector<TShellItem>().swap(FolderItems);
   FolderItems.reserve(order.size());
   for (std::uint32_t position : order) {
     TShellItem item;
     item.IdList = children[position].release();
-    item.DisplayName = CurrentFolder_->GetDisplayNameOf(item.IdList, SHGDN_NORMAL);
+    item.DisplayName = std::move(names[position]);
     FolderItems.push_back(std::move(item));
   }
   endResetModel();

@@ -102,7 +102,8 @@ class TFolderItems : public QAbstractTableModel {
 
  private:
   ErrorOr<std::vector<IdListPtr>> Enumerate(ShellFolder& folder);
-  void ReplaceItems(std::vector<IdListPtr> children, const std::vector<std::uint32_t>& order);
+  void ReplaceItems(std::vector<IdListPtr> children, std::vector<QString> names,
+                    const std::vector<std::uint32_t>& order);
 
   std::unique_ptr<ShellFolder> CurrentFolder_;
   IdListPtr CurrentIdList_;

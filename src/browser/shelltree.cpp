@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "browser/shellimages.h"
+#include "platform/childorder.h"
 #include "platform/shellnamespace.h"
 
 namespace zarn {
@@ -78,9 +79,7 @@ void TShellTreeView::LoadChildren(QStandardItem* node) {
   while (IdListPtr child = enumerator.Value()->Next()) children.push_back(std::move(child));
   std::vector<ConstItemIdList> ids;
   for (const IdListPtr& child : children) ids.push_back(child.get());
-  SortKeys keys;
-  folder.Value()->MakeSortKeys(0, ids, keys);
-  for (std::uint32_t position : keys.SortedOrder()) {
+  for (std::uint32_t position : SortedChildOrder(*folder.Value(), SortByName, ids)) {
     IdListPtr absolute(ConcatIdLists(ListOf(parent), children[position].get()));
     node->appendRow(MakeNode(ListBytes(absolute.get())));
   }

@@ -42,11 +42,18 @@ class SortKeys {
   void Add(const std::string& key);
   std::size_t Count() const { return Offsets_.empty() ? 0 : Offsets_.size() - 1; }
   // Negative, zero or positive as key i orders before, with or after key j.
-  int Compare(std::size_t i, std::size_t j) const;
+  int Compare(std::size_t i, std::size_t j) const { return Compare(*this, i, *this, j); }
+  // The same for key i of `a` and key j of `b`.
+  static int Compare(const SortKeys& a, std::size_t i, const SortKeys& b, std::size_t j);
   // The item positions in ascending key order.
   std::vector<std::uint32_t> SortedOrder() const;
 
  private:
+  // The length of the prefix every key shares.
+  std::size_t CommonPrefixLength() const;
+  // Key bytes [skip, skip + 8) of key i as a big-endian number, 0 past the key's end.
+  std::uint64_t Head(std::size_t i, std::size_t skip) const;
+
   std::string Bytes_;
   std::vector<std::uint32_t> Offsets_{0};
 };
