@@ -1,47 +1,16 @@
 #include "platform/contextmenu.h"
 
-// GLib names a struct member "signals", which Qt defines as a keyword macro.
-#pragma push_macro("signals")
-#undef signals
-#include <gio/gdesktopappinfo.h>
-#include <gio/gio.h>
-#pragma pop_macro("signals")
-
 #include <algorithm>
 #include <cerrno>
 
 #include <sys/stat.h>
 
 #include "platform/filenames.h"
+#include "platform/gioobjects.h"
 #include "platform/launcher.h"
 
 namespace zarn {
 namespace {
-
-struct TGError {
-  GError* Error = nullptr;
-  ~TGError() { g_clear_error(&Error); }
-  OsError ToOsError(const QString& path) const {
-    return OsError::WithText(Error ? QString::fromUtf8(Error->message) : SystemMessage(EIO), path);
-  }
-};
-
-// Holds one reference of a GObject.
-template <typename T>
-class TGRef {
- public:
-  explicit TGRef(T* object = nullptr) : Object_(object) {}
-  ~TGRef() {
-    if (Object_) g_object_unref(Object_);
-  }
-  TGRef(const TGRef&) = delete;
-  TGRef& operator=(const TGRef&) = delete;
-  T* Get() const { return Object_; }
-  explicit operator bool() const { return Object_ != nullptr; }
-
- private:
-  T* Object_ = nullptr;
-};
 
 QString TakeGString(gchar* text) {
   const QString result = text ? QString::fromUtf8(text) : QString();

@@ -1,12 +1,5 @@
 #include "platform/launcher.h"
 
-// GLib names a struct member "signals", which Qt defines as a keyword macro.
-#pragma push_macro("signals")
-#undef signals
-#include <gio/gdesktopappinfo.h>
-#include <gio/gio.h>
-#pragma pop_macro("signals")
-
 #include <QEventLoop>
 #include <QRegularExpression>
 #include <QSocketNotifier>
@@ -23,27 +16,10 @@
 #include <unistd.h>
 
 #include "platform/filenames.h"
+#include "platform/gioobjects.h"
 
 namespace zarn {
 namespace {
-
-// Owns a GError and turns it into an OsError.
-struct TGError {
-  GError* Error = nullptr;
-  ~TGError() { g_clear_error(&Error); }
-  OsError ToOsError(const QString& path) const {
-    return OsError::WithText(Error ? QString::fromUtf8(Error->message) : SystemMessage(EIO), path);
-  }
-};
-
-template <typename T>
-struct TGObject {
-  T* Object = nullptr;
-  explicit TGObject(T* object) : Object(object) {}
-  ~TGObject() {
-    if (Object) g_object_unref(Object);
-  }
-};
 
 // A NULL-terminated argv of native bytes that lives as long as this object.
 class TArgv {
@@ -189,8 +165,8 @@ const char* const CommonEditors[] = {"gnome-text-editor", "gedit", "kate",   "kw
 ErrorOrDone OpenWithDefaultApplication(const QString& path) {
   if (path.isEmpty()) return OsError(ENOENT, path);
   if (const int code = ExistsError(path)) return OsError(code, path);
-  TGObject<GFile> file(g_file_new_for_path(ToNativeName(path).constData()));
-  gchar* uri = g_file_get_uri(file.Object);
+  TGRef<GFile> file(g_file_new_for_path(ToNativeName(path).constData()));
+  gchar* uri = g_file_get_uri(file.Get());
   const QByteArray uriBytes(uri);
   g_free(uri);
   return LaunchDefaultForUri(uriBytes, path);
@@ -279,17 +255,17 @@ QString FallbackTextEditor() {
 }
 
 bool TextEditorAvailable() {
-  TGObject<GAppInfo> application(g_app_info_get_default_for_type("text/plain", FALSE));
-  return application.Object || !FallbackTextEditor().isEmpty();
+  TGRef<GAppInfo> application(g_app_info_get_default_for_type("text/plain", FALSE));
+  return application.Get() || !FallbackTextEditor().isEmpty();
 }
 
 ErrorOrDone OpenInTextEditor(const QString& path) {
-  TGObject<GAppInfo> application(g_app_info_get_default_for_type("text/plain", FALSE));
-  if (application.Object) {
-    TGObject<GFile> file(g_file_new_for_path(ToNativeName(path).constData()));
-    GList files{file.Object, nullptr, nullptr};
+  TGRef<GAppInfo> application(g_app_info_get_default_for_type("text/plain", FALSE));
+  if (application.Get()) {
+    TGRef<GFile> file(g_file_new_for_path(ToNativeName(path).constData()));
+    GList files{file.Get(), nullptr, nullptr};
     TGError error;
-    if (!g_app_info_launch(application.Object, &files, nullptr, &error.Error)) return error.ToOsError(path);
+    if (!g_app_info_launch(application.Get(), &files, nullptr, &error.Error)) return error.ToOsError(path);
     return Done{};
   }
   const QString editor = FallbackTextEditor();
@@ -304,15 +280,15 @@ ErrorOr<WaitEnd> RunAndWait(const QString& program, const QString& parameter) {
 }
 
 ErrorOr<WaitEnd> RunAndWaitInTextEditor(const QString& path) {
-  TGObject<GAppInfo> application(g_app_info_get_default_for_type("text/plain", FALSE));
-  if (application.Object && G_IS_DESKTOP_APP_INFO(application.Object)) {
-    TGObject<GFile> file(g_file_new_for_path(ToNativeName(path).constData()));
-    gchar* uri = g_file_get_uri(file.Object);
+  TGRef<GAppInfo> application(g_app_info_get_default_for_type("text/plain", FALSE));
+  if (application.Get() && G_IS_DESKTOP_APP_INFO(application.Get())) {
+    TGRef<GFile> file(g_file_new_for_path(ToNativeName(path).constData()));
+    gchar* uri = g_file_get_uri(file.Get());
     GList uris{uri, nullptr, nullptr};
     std::vector<GPid> pids;
     TGError error;
     const bool launched = g_desktop_app_info_launch_uris_as_manager(
-        G_DESKTOP_APP_INFO(application.Object), &uris, nullptr,
+        G_DESKTOP_APP_INFO(application.Get()), &uris, nullptr,
         static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD), nullptr, nullptr, CollectPid,
         &pids, &error.Error);
     g_free(uri);

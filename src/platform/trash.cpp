@@ -1,14 +1,9 @@
 #include "platform/trash.h"
 
-// GIO names struct members "signals", which Qt defines as a keyword macro.
-#pragma push_macro("signals")
-#undef signals
-#include <gio/gio.h>
-#pragma pop_macro("signals")
-
 #include <cerrno>
 
 #include "platform/filenames.h"
+#include "platform/gioobjects.h"
 
 namespace zarn {
 namespace {
