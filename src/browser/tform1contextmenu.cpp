@@ -2,8 +2,6 @@
 // row, or of the listed folder when no row is selected, and afterwards the
 // folder listed again with the cursor back on that row.
 
-#include <QApplication>
-#include <QCheckBox>
 #include <QCursor>
 #include <QItemSelectionModel>
 #include <QTimer>
@@ -55,17 +53,6 @@ void ClearMarks(TForm1& form) {
   form.Selection().ShowSelectionInfo();
 }
 
-// The delete dialog asks with its trash box checked; from the menu the box
-// starts as the chosen entry says. FIXME: a parameter of the dialog would be
-// plainer than reaching into it once it is up.
-void PresetTrashBox(DeleteMode mode) {
-  QTimer::singleShot(0, [mode] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    auto* box = dialog ? dialog->findChild<QCheckBox*>(QStringLiteral("DeleteToTrash")) : nullptr;
-    if (box) box->setChecked(mode == DeleteMode::ToTrash);
-  });
-}
-
 // The row commands act on the menu's row only, exactly as their keys do on
 // the cursor row.
 TContextMenuCommands RowCommands(TForm1& form, int row) {
@@ -74,8 +61,7 @@ TContextMenuCommands RowCommands(TForm1& form, int row) {
     ClearMarks(form);
     form.ListView->SelectRow(row);
     form.ListView->setFocus();
-    PresetTrashBox(mode);
-    form.Commands().Delete();
+    form.Commands().Delete(mode == DeleteMode::ToTrash);
   };
   // The edit starts once the folder has been listed again, on the row the
   // listing puts the cursor on, since a new listing ends any edit in progress.

@@ -322,7 +322,7 @@ void TForm1::ListViewKeyDown(QKeyEvent* event, bool* handled) {
       *handled = RunCommandKey(command) || command == ListKeyCommand::NoneWhileEditing;
       break;
   }
-  if (ResetsStatusAfterKey(command) && command != ListKeyCommand::UpOneLevel) SetStatus(IdleStatusAfterKey);
+  if (ResetsStatusAfterKey(command)) SetStatus(IdleStatusAfterKey);
 }
 
 // ---- Start-up and close

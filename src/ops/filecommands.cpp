@@ -153,13 +153,13 @@ void TFileCommands::Move() {
   Host_.SetPath(Host_.PathText());
 }
 
-void TFileCommands::Delete() {
+void TFileCommands::Delete(bool toTrash) {
   if (!CheckCurrentRow(QStringLiteral("Ничего не выбрано"))) return;
   Host_.RememberTreePosition();
   Host_.SetStatusText(QStringLiteral("Удаление..."));
   CollectObjects(FocusAfter::RowAfterEachTaken);
   const QString text = DeleteConfirmationText(TransferList);
-  const DeleteChoice choice = InstalledDeleteAsker ? InstalledDeleteAsker(text) : AskDeleteObjects(text);
+  const DeleteChoice choice = InstalledDeleteAsker ? InstalledDeleteAsker(text, toTrash) : AskDeleteObjects(text, toTrash);
   if (choice.Answer == DeleteAnswer::Yes) {
     const quint16 flags = choice.ToTrash ? 0 : FOF_MULTIDESTFILES;
     if (ShellFileOp(TransferList, Host_.PanelPath(), FO_DELETE, flags)) {

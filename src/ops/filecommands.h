@@ -24,9 +24,9 @@ struct DeleteChoice {
 };
 
 // Asks the delete question: a warning dialog with Yes (the default) and No
-// (also Escape) and the trash check box, checked.
-using DeleteAsker = std::function<DeleteChoice(const QString& text)>;
-DeleteChoice AskDeleteObjects(const QString& text);
+// (also Escape) and the trash check box, checked as `toTrash` says.
+using DeleteAsker = std::function<DeleteChoice(const QString& text, bool toTrash)>;
+DeleteChoice AskDeleteObjects(const QString& text, bool toTrash = true);
 // Tests install canned answers; an empty function restores the dialog.
 void SetDeleteAsker(DeleteAsker asker);
 
@@ -47,7 +47,8 @@ class TFileCommands {
   void Copy();          // F5, SpeedButton6
   void Move();          // F6, SpeedButton7
   void CreateFolder();  // F7, SpeedButton8
-  void Delete();        // F8, SpeedButton9
+  // F8, SpeedButton9; the context menu's two entries start the trash box each their way.
+  void Delete(bool toTrash = true);
   void RenameByDialog();  // SpeedButton3
   // F2: the status line, the old name, then the current row's name in edit mode.
   void PrepareInPlaceRename();

@@ -8,7 +8,7 @@
 
 namespace zarn {
 
-DeleteChoice AskDeleteObjects(const QString& text) {
+DeleteChoice AskDeleteObjects(const QString& text, bool toTrashChecked) {
   QMessageBox box(QMessageBox::Warning, DeleteConfirmationCaption, text, QMessageBox::NoButton,
                   QApplication::activeWindow());
   QPushButton* yes = box.addButton(QMessageBox::Yes);
@@ -18,7 +18,7 @@ DeleteChoice AskDeleteObjects(const QString& text) {
   box.setEscapeButton(no);
   auto* toTrash = new QCheckBox(DeleteToTrashCaption, &box);
   toTrash->setObjectName(QStringLiteral("DeleteToTrash"));
-  toTrash->setChecked(true);
+  toTrash->setChecked(toTrashChecked);
   box.setCheckBox(toTrash);
   box.exec();
   DeleteChoice choice;

@@ -60,7 +60,7 @@ class ShellContextMenuTest : public testing::Test {
     FocusName.clear();
     MainShown = false;
     SetErrorReporter([this](const QString& text) { Errors << text; });
-    SetDeleteAsker([this](const QString& text) {
+    SetDeleteAsker([this](const QString& text, bool) {
       DeleteTexts << text;
       return DeleteReply;
     });
@@ -253,7 +253,7 @@ TEST_F(ShellContextMenuTest, DeleteDialogsTrashBoxFollowsTheEntry) {
 TEST_F(ShellContextMenuTest, RenameEditsTheRowsNameInPlace) {
   OpenAt(Tree.Root());
   PopUpFor(QStringLiteral("b.txt"), Choose(QStringLiteral("Переименовать")));
-  QTRY_VERIFY(Form->ListView->IsEditingName());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Form->ListView->IsEditingName(); }));
   EXPECT_EQ(CurrentName(), QStringLiteral("b.txt"));
 }
 
@@ -274,7 +274,8 @@ TEST_F(ShellContextMenuTest, PropertiesShowTheItemAndCountAFoldersTree) {
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("NameValue"))->text(), QStringLiteral("folder"));
   EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("LocationValue"))->text(), Tree.Root());
-  QTRY_COMPARE(dialog->SizeValue->text(), QStringLiteral("3 000 байт"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->SizeValue->text() == QStringLiteral("3 000 байт"); }))
+      << dialog->SizeValue->text().toStdString();
 }
 
 TEST_F(ShellContextMenuTest, PermissionBoxesApplyWithChmod) {

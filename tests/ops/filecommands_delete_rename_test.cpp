@@ -53,7 +53,7 @@ class ChangeCommandsTest : public ::testing::Test {
     }
     Tree.CreateFile("src/sub/inner.txt", "inner");
     Host.List(Tree.Path("src"));
-    SetDeleteAsker([this](const QString& text) {
+    SetDeleteAsker([this](const QString& text, bool) {
       DeleteTexts << text;
       return DeleteReply;
     });

@@ -68,7 +68,7 @@ class MainWindowFixture : public testing::Test {
     PanelPath.clear();
     SetFileOpQuestions(&Questions);
     SetRenameSettleDelay(std::chrono::milliseconds(0));
-    SetDeleteAsker([this](const QString& text) {
+    SetDeleteAsker([this](const QString& text, bool) {
       DeleteTexts << text;
       return DeleteReply;
     });
