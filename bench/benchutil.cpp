@@ -90,4 +90,11 @@ QString ScratchFolder(const QString& name) {
   return folder;
 }
 
+void SettleWrites(const QString& folder) {
+  const int fd = ::open(folder.toUtf8().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::syncfs(fd);
+  ::close(fd);
+}
+
 }  // namespace zarn::bench

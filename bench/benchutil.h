@@ -33,5 +33,8 @@ void WarmUp(const QStringList& argv);
 QString ScratchFolderPath(const QString& name);
 // A fresh, empty scratch folder under /tmp (or $ZARN_BENCH_DIR).
 QString ScratchFolder(const QString& name);
+// Writes what a benchmark just made to its device, so that the write-back of a
+// freshly made tree does not run during the timings of whichever tool runs first.
+void SettleWrites(const QString& folder);
 
 }  // namespace zarn::bench

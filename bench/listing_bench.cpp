@@ -30,6 +30,7 @@ QString MakeFolder(const QString& name, int entries) {
     const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
     if (fd >= 0) ::close(fd);
   }
+  SettleWrites(folder);
   return folder;
 }
 

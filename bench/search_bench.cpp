@@ -150,6 +150,7 @@ int main() {
   const bool reuse = qEnvironmentVariableIntValue("ZARN_BENCH_REUSE") == 1 && QFileInfo::exists(kept + "/top0");
   const QString root = reuse ? kept : ScratchFolder(QStringLiteral("search"));
   if (!reuse) BuildTree(root, true);
+  SettleWrites(root);
   CompareNameSearch(root);
   CompareTextSearch(root);
   return 0;

@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
   using namespace zarn::bench;
   const QString scratch = ScratchFolder(QStringLiteral("treesize"));
   MakeTree(scratch);
+  SettleWrites(scratch);
   const QByteArray folder = zarn::ToNativeName(scratch);
   WarmUp({"du", "-sb", scratch});
 

@@ -92,7 +92,16 @@ TTextResult TTextLookAhead::Result(qsizetype index, const QByteArray& text) {
     item.State.store(2);
     return item.Result;
   }
-  if (state == 1) {
+  // A helper is testing it. Sleeping until it is done would cost a wake-up per
+  // file, so this thread tests later files meanwhile and waits only when none
+  // is left untouched.
+  const qsizetype count = qsizetype(batch->Files.size());
+  while (item.State.load() != 2) {
+    const qsizetype next = batch->Next.fetch_add(1);
+    if (next < count) {
+      TestItem(*batch, next);
+      continue;
+    }
     std::unique_lock lock(Mutex_);
     Tested_.wait(lock, [&item] { return item.State.load() == 2; });
   }

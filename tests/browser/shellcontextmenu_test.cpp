@@ -27,6 +27,7 @@
 #include "ops/filecommands.h"
 #include "platform/filenames.h"
 #include "platform/guard.h"
+#include "listrows.h"
 #include "temptree.h"
 #include "testdesktop.h"
 
@@ -34,6 +35,9 @@ namespace zarn {
 namespace {
 
 using test::FakePrompter;
+using test::CursorRowName;
+using test::FocusListOf;
+using test::RowNamed;
 using test::TempTree;
 using test::TestDesktop;
 
@@ -83,25 +87,11 @@ class ShellContextMenuTest : public testing::Test {
     FocusList();
   }
 
-  // Active and focused, as after a click into the list.
-  void FocusList() {
-    QCoreApplication::processEvents();
-    QApplication::setActiveWindow(Form.get());
-    Form->ListView->setFocus();
-    ASSERT_TRUE(Form->ListView->hasFocus());
-  }
+  void FocusList() { FocusListOf(*Form); }
 
-  int Row(const QString& name) const {
-    for (int i = 0; i < Form->Items().Count(); ++i) {
-      if (Form->Items().FolderItems[size_t(i)].DisplayName == name) return i;
-    }
-    return -1;
-  }
+  int Row(const QString& name) const { return RowNamed(*Form, name); }
 
-  QString CurrentName() const {
-    const int row = Form->ListView->CurrentRow();
-    return row < 0 ? QString() : Form->Items().FolderItems[size_t(row)].DisplayName;
-  }
+  QString CurrentName() const { return CursorRowName(*Form); }
 
   // Runs the menu for `name` (or with no row selected), `choose` standing in for the user.
   void PopUpFor(const QString& name, std::function<QAction*(QMenu&)> choose) {

@@ -18,12 +18,15 @@
 #include "platform/mountwatcher.h"
 #include "settings/settingsfile.h"
 #include "settings/tset1.h"
+#include "listrows.h"
 #include "temptree.h"
 
 namespace zarn {
 namespace {
 
 using test::FakePrompter;
+using test::CursorRowName;
+using test::RowNamed;
 using test::TempTree;
 
 class TForm1Test : public testing::Test {
@@ -48,17 +51,9 @@ class TForm1Test : public testing::Test {
     return entries;
   }
 
-  int Row(const QString& name) const {
-    for (int i = 0; i < Form->Items().Count(); ++i) {
-      if (Form->Items().FolderItems[size_t(i)].DisplayName == name) return i;
-    }
-    return -1;
-  }
+  int Row(const QString& name) const { return RowNamed(*Form, name); }
 
-  QString CurrentName() const {
-    const int row = Form->ListView->CurrentRow();
-    return row < 0 ? QString() : Form->Items().FolderItems[size_t(row)].DisplayName;
-  }
+  QString CurrentName() const { return CursorRowName(*Form); }
 
   void TypePath(const QString& text) {
     Form->cbPath->setEditText(text);

@@ -27,6 +27,7 @@
 #include "fakefileopquestions.h"
 #include "fakeprompter.h"
 #include "fileprobes.h"
+#include "listrows.h"
 #include "ops/filecommands.h"
 #include "ops/shellfileop.h"
 #include "panel/mainwindowhooks.h"
@@ -94,15 +95,7 @@ class MainWindowFixture : public testing::Test {
     FocusList();
   }
 
-  // The main window active and its list focused, as after a click into it.
-  // Activations of windows shown meanwhile arrive as queued events: they are
-  // taken first, so none of them takes the focus away later.
-  void FocusList() {
-    QCoreApplication::processEvents();
-    QApplication::setActiveWindow(Form.get());
-    Form->ListView->setFocus();
-    ASSERT_TRUE(Form->ListView->hasFocus());
-  }
+  void FocusList() { FocusListOf(*Form); }
 
   // Gives the panel a folder, as the panel's own navigation does.
   void SetPanelFolder(const QString& folder) {
@@ -110,16 +103,8 @@ class MainWindowFixture : public testing::Test {
     Panel->FillPanelList(PanelPath);
   }
 
-  int Row(const QString& name) const {
-    for (int row = 0; row < Form->Items().Count(); ++row) {
-      if (Form->Items().FolderItems[size_t(row)].DisplayName == name) return row;
-    }
-    return -1;
-  }
-  QString CurrentName() const {
-    const int row = Form->ListView->CurrentRow();
-    return row < 0 ? QString() : Form->Items().FolderItems[size_t(row)].DisplayName;
-  }
+  int Row(const QString& name) const { return RowNamed(*Form, name); }
+  QString CurrentName() const { return CursorRowName(*Form); }
   QStringList Names() const {
     QStringList names;
     for (const TShellItem& item : Form->Items().FolderItems) names << item.DisplayName;
