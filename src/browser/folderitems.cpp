@@ -9,7 +9,7 @@
 
 #include "browser/browsingstate.h"
 #include "browser/formatting.h"
-#include "browser/shellimages.h"
+#include "panel/shellimages.h"
 #include "platform/childorder.h"
 
 namespace zarn {

@@ -8,20 +8,6 @@
 
 namespace zarn {
 
-QString LastPathComponent(const QString& path) {
-  if (path == QLatin1String("/")) return path;
-  QString trimmed = path;
-  if (trimmed.endsWith(QLatin1Char('/'))) trimmed.chop(1);
-  const qsizetype slash = trimmed.lastIndexOf(QLatin1Char('/'));
-  if (slash < 0) return {};
-  return trimmed.mid(slash + 1);
-}
-
-QString PathBoxText(const QString& parsingName) {
-  if (parsingName.isEmpty() || parsingName.endsWith(QLatin1Char('/'))) return parsingName;
-  return parsingName + QLatin1Char('/');
-}
-
 std::int32_t SizeKbOf(const FindData& data) {
   const std::int64_t bytes = (std::int64_t(data.SizeHigh) << 32) + std::int64_t(data.SizeLow);
   const auto kb = std::int32_t((bytes + 1023) / 1024);

@@ -11,15 +11,6 @@
 
 namespace zarn {
 
-// The text after the last separator: the root "/" comes back whole; otherwise
-// one trailing "/" is ignored and the text after the last remaining "/" is
-// returned; empty when there is none.
-QString LastPathComponent(const QString& path);
-
-// The path box text for a folder's parsing name: a trailing "/" appended,
-// except to names that already end with one (the root "/", the computer).
-QString PathBoxText(const QString& parsingName);
-
 // File size in bytes rounded up to whole KB, never less than 1; computed in
 // 64 bits and stored in 32 as the item record holds it.
 std::int32_t SizeKbOf(const FindData& data);

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <functional>
 
-#include "browser/shellimages.h"
+#include "panel/shellimages.h"
 #include "platform/childorder.h"
 #include "platform/shellnamespace.h"
 

@@ -29,6 +29,7 @@
 #include "platform/guard.h"
 #include "platform/launcher.h"
 #include "platform/mountwatcher.h"
+#include "platform/pathtext.h"
 #include "platform/prompter.h"
 #include "search/tfilesch.h"
 #include "settings/startsettings.h"
@@ -127,7 +128,7 @@ void TForm1::AddToHistory(ConstItemIdList id) {
     index = 0;
   }
   cbPath->setCurrentIndex(index);
-  cbPath->setEditText(PathBoxText(path));
+  cbPath->setEditText(WithTrailingSlash(path));
 }
 
 void TForm1::SelectFocusRow() {

@@ -3,6 +3,7 @@
 #include "panel/mainwindowhooks.h"
 #include "panel/tform4.h"
 #include "platform/errors.h"
+#include "platform/pathtext.h"
 
 namespace zarn {
 namespace {

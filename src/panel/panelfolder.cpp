@@ -13,6 +13,7 @@
 
 #include "platform/filenames.h"
 #include "platform/groupdigits.h"
+#include "platform/pathtext.h"
 #include "platform/shellicons.h"
 #include "platform/shellnamespace.h"
 #include "panel/panelpath.h"

@@ -11,16 +11,4 @@ QString ParentPath(const QString& path) {
   return trimmed.left(slash + 1);
 }
 
-QString FolderNameOf(const QString& path) {
-  if (path == QLatin1String("/")) return path;
-  QString trimmed = path;
-  if (trimmed.endsWith(QLatin1Char('/'))) trimmed.chop(1);
-  return trimmed.mid(trimmed.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-QString WithTrailingSlash(const QString& path) {
-  if (path.isEmpty() || path.endsWith(QLatin1Char('/'))) return path;
-  return path + QLatin1Char('/');
-}
-
 }  // namespace zarn

@@ -14,9 +14,5 @@ inline QString PanelPath;
 // The parent of a folder path that ends in "/": "/a/b/" gives "/a/", "/a/"
 // gives "/". The root, an empty path and a path without a "/" come back unchanged.
 QString ParentPath(const QString& path);
-// The last component of a folder path: "/a/b/" gives "b"; "/" gives "/".
-QString FolderNameOf(const QString& path);
-// A folder path in the panel's form: ends in exactly one "/" (the root stays "/").
-QString WithTrailingSlash(const QString& path);
 
 }  // namespace zarn

@@ -19,9 +19,10 @@
 #include "ops/shellfileop.h"
 #include "panel/mainwindowhooks.h"
 #include "panel/panelfolder.h"
-#include "panel/panelicons.h"
+#include "panel/shellimages.h"
 #include "platform/filenames.h"
 #include "platform/guard.h"
+#include "platform/pathtext.h"
 #include "platform/prompter.h"
 #include "platform/shellicons.h"
 #include "platform/shellnamespace.h"
@@ -34,7 +35,7 @@ constexpr int NameRole = Qt::UserRole + 1;
 constexpr int CountRepaintMilliseconds = 40;
 
 QIcon VolumeIcon() {
-  return PanelIcon(ShellIconIndexOf({QStringLiteral("drive-harddisk"), {}, IconFallback::Volume}));
+  return ShellImage(ShellIconIndexOf({QStringLiteral("drive-harddisk"), {}, IconFallback::Volume}));
 }
 
 bool EntryExists(const QString& path) {
@@ -187,7 +188,7 @@ void TForm4::AddEntries(const std::vector<TPanelEntry>& entries, QLabel* count) 
   QList<QStandardItem*> items;
   items.reserve(qsizetype(entries.size()));
   for (const TPanelEntry& entry : entries) {
-    auto* item = new QStandardItem(PanelIcon(entry.IconIndex), entry.Name);
+    auto* item = new QStandardItem(ShellImage(entry.IconIndex), entry.Name);
     item->setData(entry.Name, NameRole);
     items.append(item);
     ShowCount(count, int(items.size()), false);
@@ -237,7 +238,7 @@ void TForm4::ListView1DblClick() {
 }
 
 void TForm4::SpeedButton1Click() {
-  const QString name = FolderNameOf(Edit1->text());
+  const QString name = LastPathComponent(Edit1->text());
   if (MainWindowHooks.SetFocusName) MainWindowHooks.SetFocusName(name);
   PanelPath = ParentPath(PanelPath);
   FillPanelList(PanelPath);

@@ -24,22 +24,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, GroupDigitsTest,
                                          GroupCase{"1000", "1 000"}, GroupCase{"1234", "1 234"},
                                          GroupCase{"123456", "123 456"}, GroupCase{"1234567", "1 234 567"}));
 
-TEST(FormattingTest, LastPathComponent) {
-  EXPECT_EQ(LastPathComponent(QStringLiteral("/")), QStringLiteral("/"));
-  EXPECT_EQ(LastPathComponent(QStringLiteral("/ab")), QStringLiteral("ab"));
-  EXPECT_EQ(LastPathComponent(QStringLiteral("/home/user/")), QStringLiteral("user"));
-  EXPECT_EQ(LastPathComponent(QStringLiteral("/home/user")), QStringLiteral("user"));
-  EXPECT_EQ(LastPathComponent(QStringLiteral("/home/")), QStringLiteral("home"));
-  EXPECT_EQ(LastPathComponent(QStringLiteral("nothing")), QString());
-  EXPECT_EQ(LastPathComponent(ComputerParsingName), QString());
-}
-
-TEST(FormattingTest, PathBoxTextEndsWithOneSlash) {
-  EXPECT_EQ(PathBoxText(QStringLiteral("/")), QStringLiteral("/"));
-  EXPECT_EQ(PathBoxText(QStringLiteral("/home")), QStringLiteral("/home/"));
-  EXPECT_EQ(PathBoxText(ComputerParsingName), ComputerParsingName);
-}
-
 TEST(FormattingTest, SizesRoundUpToWholeKbNeverBelowOne) {
   auto kb = [](std::uint64_t bytes) {
     FindData data;

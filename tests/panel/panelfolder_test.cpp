@@ -7,6 +7,7 @@
 
 #include "panel/panelpath.h"
 #include "platform/filenames.h"
+#include "platform/pathtext.h"
 #include "platform/shellnamespace.h"
 #include "temptree.h"
 
@@ -133,7 +134,7 @@ class PanelPathArithmetic : public testing::TestWithParam<PathCase> {};
 TEST_P(PanelPathArithmetic, ParentAndLastComponent) {
   const PathCase& sample = GetParam();
   EXPECT_EQ(ParentPath(QString::fromUtf8(sample.Path)), QString::fromUtf8(sample.Parent));
-  EXPECT_EQ(FolderNameOf(QString::fromUtf8(sample.Path)), QString::fromUtf8(sample.Name));
+  EXPECT_EQ(LastPathComponent(QString::fromUtf8(sample.Path)), QString::fromUtf8(sample.Name));
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, PanelPathArithmetic,

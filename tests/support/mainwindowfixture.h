@@ -33,6 +33,7 @@
 #include "panel/mainwindowhooks.h"
 #include "panel/panelpath.h"
 #include "panel/tform4.h"
+#include "platform/pathtext.h"
 #include "temptree.h"
 #include "viewer/trf.h"
 #include "viewer/tshpic.h"

@@ -1,4 +1,4 @@
-#include "browser/shellimages.h"
+#include "panel/shellimages.h"
 
 #include <QHash>
 #include <QPainter>
