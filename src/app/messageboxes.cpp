@@ -6,8 +6,9 @@
 
 namespace zarn {
 
-void TMessageBoxPrompter::ShowMessage(const QString& text) {
-  QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(), text);
+void TMessageBoxPrompter::ShowMessage(const QString& text, const QString& caption) {
+  QMessageBox::information(QApplication::activeWindow(),
+                           caption.isEmpty() ? QApplication::applicationName() : caption, text);
 }
 
 void TMessageBoxPrompter::ShowError(const QString& text) {

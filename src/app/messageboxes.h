@@ -8,7 +8,7 @@ namespace zarn {
 
 class TMessageBoxPrompter final : public TPrompter {
  public:
-  void ShowMessage(const QString& text) override;
+  void ShowMessage(const QString& text, const QString& caption = {}) override;
   void ShowError(const QString& text) override;
   bool Confirm(const QString& text, const QString& caption) override;
   std::optional<QString> InputBox(const QString& caption, const QString& prompt, const QString& defaultText) override;

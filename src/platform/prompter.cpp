@@ -9,7 +9,7 @@ namespace {
 // shown and answers No and Cancel, so nothing is done without a user's consent.
 class StderrPrompter final : public TPrompter {
  public:
-  void ShowMessage(const QString& text) override { Print("message", text); }
+  void ShowMessage(const QString& text, const QString& = {}) override { Print("message", text); }
   void ShowError(const QString& text) override { Print("error", text); }
   bool Confirm(const QString& text, const QString&) override {
     Print("question", text);

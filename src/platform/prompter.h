@@ -12,8 +12,9 @@ namespace zarn {
 class TPrompter {
  public:
   virtual ~TPrompter() = default;
-  // A plain modal message box with one OK button.
-  virtual void ShowMessage(const QString& text) = 0;
+  // A plain modal message box with one OK button; the program's name is the
+  // caption unless one is given.
+  virtual void ShowMessage(const QString& text, const QString& caption = {}) = 0;
   // An error box (the top-level handler's).
   virtual void ShowError(const QString& text) = 0;
   // A Yes/No confirmation; true for Yes.

@@ -320,7 +320,7 @@ void TRF::FindInViewer() {
   SetMemoScrollBars(true, true);
   const QString text = Edit1->text();
   if (WholeFileMode_) {
-    if (!FindInMemo(text)) Prompter().ShowMessage(NotFoundInTextMessage(text));
+    if (!FindInMemo(text)) Prompter().ShowMessage(NotFoundInTextMessage(text), kSearchCaption);
     return;
   }
   if (TextMode_) {
@@ -347,7 +347,7 @@ void TRF::FindInHexPage(const QString& text) {
   const qint64 offset = ValueOrRaise(FindTextInFile(ViewFileName, text, CodePage_, start));
   ScrollBar1->setEnabled(true);
   if (offset < 0) {
-    Prompter().ShowMessage(NotFoundInFileMessage(text));
+    Prompter().ShowMessage(NotFoundInFileMessage(text), kSearchCaption);
     return;
   }
   SetPosition(MatchPosition(offset, Pager_.Maximum()));

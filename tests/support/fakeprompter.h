@@ -15,7 +15,10 @@ class FakePrompter final : public TPrompter {
   FakePrompter() { SetPrompter(this); }
   ~FakePrompter() override { SetPrompter(nullptr); }
 
-  void ShowMessage(const QString& text) override { Messages << text; }
+  void ShowMessage(const QString& text, const QString& caption = {}) override {
+    Messages << text;
+    MessageCaptions << caption;
+  }
   void ShowError(const QString& text) override { Errors << text; }
   bool Confirm(const QString& text, const QString&) override {
     Questions << text;
@@ -34,6 +37,7 @@ class FakePrompter final : public TPrompter {
   void Beep() override { ++Beeps; }
 
   QStringList Messages;
+  QStringList MessageCaptions;  // empty for the program's name
   QStringList Errors;
   QStringList Questions;
   QStringList Inputs;

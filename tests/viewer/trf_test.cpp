@@ -173,6 +173,7 @@ TEST_F(TrfTest, HexSearchMovesThePageAndSelectsTheLabel) {
   EXPECT_EQ(Selected(), "00005000");
   Search("hello");
   EXPECT_EQ(Prompts.Messages, QStringList{"hello - не найдено"});
+  EXPECT_EQ(Prompts.MessageCaptions, QStringList{"Поиск в файле"});
   EXPECT_EQ(Viewer.Position(), 0x500);
   EXPECT_EQ(Viewer.Memo1->lineWrapMode(), QPlainTextEdit::NoWrap);
 }
@@ -205,6 +206,7 @@ TEST_F(TrfTest, WholeTextSearchSelectsAndContinues) {
   EXPECT_EQ(Viewer.Memo1->textCursor().blockNumber(), 1);
   Search(QString::fromUtf8("ёлка"));
   EXPECT_EQ(Prompts.Messages, QStringList{QString::fromUtf8("ёлка- не найдено")});
+  EXPECT_EQ(Prompts.MessageCaptions, QStringList{"Поиск в файле"});
   Search(QString(1200, 'z'));  // longer than any limit: searched whole
   EXPECT_EQ(Prompts.Messages.size(), 2);
 }
