@@ -8,6 +8,7 @@
 #include "platform/filenames.h"
 #include "platform/gioobjects.h"
 #include "platform/launcher.h"
+#include "platform/pathtext.h"
 
 namespace zarn {
 namespace {
@@ -112,12 +113,6 @@ const char* const CommonTerminals[] = {"x-terminal-emulator", "gnome-terminal", 
                                        "urxvt",               "xterm"};
 
 }  // namespace
-
-QString WithoutTrailingSlash(const QString& path) {
-  QString result = path;
-  while (result.size() > 1 && result.endsWith(QLatin1Char('/'))) result.chop(1);
-  return result;
-}
 
 ErrorOr<QString> ContentTypeOfPath(const QString& path) {
   const QByteArray native = ToNativeName(path);

@@ -103,7 +103,4 @@ struct ClipboardPath {
 };
 ClipboardPath PathForClipboard(const QString& path);
 
-// `path` without a trailing "/" (except "/").
-QString WithoutTrailingSlash(const QString& path);
-
 }  // namespace zarn

@@ -8,9 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/contextmenu.h"
 #include "platform/filenames.h"
 #include "platform/groupdigits.h"
+#include "platform/pathtext.h"
 #include "platform/shellnamespace.h"
 
 namespace zarn {

@@ -16,4 +16,10 @@ QString WithTrailingSlash(const QString& path) {
   return path + QLatin1Char('/');
 }
 
+QString WithoutTrailingSlash(const QString& path) {
+  QString result = path;
+  while (result.size() > 1 && result.endsWith(QLatin1Char('/'))) result.chop(1);
+  return result;
+}
+
 }  // namespace zarn

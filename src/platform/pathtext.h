@@ -15,4 +15,7 @@ QString LastPathComponent(const QString& path);
 // already ends with one (the root "/", the computer) or is empty.
 QString WithTrailingSlash(const QString& path);
 
+// The path without trailing "/" characters; the root "/" stays as it is.
+QString WithoutTrailingSlash(const QString& path);
+
 }  // namespace zarn

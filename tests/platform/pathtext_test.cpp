@@ -24,5 +24,12 @@ TEST(PathTextTest, WithTrailingSlashEndsWithOneSlash) {
   EXPECT_EQ(WithTrailingSlash(QString()), QString());
 }
 
+TEST(PathTextTest, WithoutTrailingSlashKeepsTheRoot) {
+  EXPECT_EQ(WithoutTrailingSlash(QStringLiteral("/a/b//")), QStringLiteral("/a/b"));
+  EXPECT_EQ(WithoutTrailingSlash(QStringLiteral("/")), QStringLiteral("/"));
+  EXPECT_EQ(WithoutTrailingSlash(QStringLiteral("//")), QStringLiteral("/"));
+  EXPECT_EQ(WithoutTrailingSlash(QStringLiteral("/a")), QStringLiteral("/a"));
+}
+
 }  // namespace
 }  // namespace zarn
