@@ -159,7 +159,8 @@ void TFileCommands::Delete(bool toTrash) {
   Host_.SetStatusText(QStringLiteral("Удаление..."));
   CollectObjects(FocusAfter::RowAfterEachTaken);
   const QString text = DeleteConfirmationText(TransferList);
-  const DeleteChoice choice = InstalledDeleteAsker ? InstalledDeleteAsker(text, toTrash) : AskDeleteObjects(text, toTrash);
+  const DeleteChoice choice =
+      InstalledDeleteAsker ? InstalledDeleteAsker(text, toTrash) : AskDeleteObjects(text, toTrash);
   if (choice.Answer == DeleteAnswer::Yes) {
     const quint16 flags = choice.ToTrash ? 0 : FOF_MULTIDESTFILES;
     if (ShellFileOp(TransferList, Host_.PanelPath(), FO_DELETE, flags)) {
