@@ -34,4 +34,23 @@ inline void DrawIfDecoded(const ErrorOr<TPicture>& picture) {
   picture.Value().Draw(painter, QRect(QPoint(0, 0), FitSize(picture.Value().Size(), canvas.size())));
 }
 
+// Feeds a reader the input, at full size or (when the last byte is odd) at the
+// viewer's reduced size, and draws what it accepts.
+template <typename Reader>
+void FuzzPictureReader(const uint8_t* data, size_t size, Reader read) {
+  const bool reduced = size > 0 && (data[size - 1] & 1) != 0;
+  DrawIfDecoded(read(Input(data, size), reduced ? QSize(61, 46) : QSize()));
+}
+
 }  // namespace zarn::fuzz
+
+// The two entry points of a fuzz target for one picture reader.
+#define ZARN_PICTURE_READER_FUZZER(reader)                                    \
+  extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {              \
+    zarn::fuzz::StartApplication(argc, argv);                                 \
+    return 0;                                                                 \
+  }                                                                           \
+  extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {   \
+    zarn::fuzz::FuzzPictureReader(data, size, reader);                        \
+    return 0;                                                                 \
+  }
