@@ -13,6 +13,7 @@
 #include "fakeprompter.h"
 #include "ops/filecommands_texts.h"
 #include "ops/shellfileop.h"
+#include "fileprobes.h"
 #include "temptree.h"
 
 namespace zarn {
@@ -21,12 +22,8 @@ namespace {
 using test::FakeCommandHost;
 using test::FakeFileOpQuestions;
 using test::FakePrompter;
+using test::ReadAll;
 using test::TempTree;
-
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 class CopyMoveTest : public ::testing::Test {
  protected:

@@ -20,6 +20,8 @@
 #include "ops/filecommands_texts.h"
 #include "ops/selection.h"
 #include "ops/shellfileop.h"
+#include "fileprobes.h"
+#include "privatedatahome.h"
 #include "temptree.h"
 
 namespace zarn {
@@ -28,20 +30,9 @@ namespace {
 using test::FakeCommandHost;
 using test::FakeFileOpQuestions;
 using test::FakePrompter;
+using test::PrivateDataHome;
+using test::ReadAll;
 using test::TempTree;
-
-// GLib reads XDG_DATA_HOME once per process: one private trash for this file's tests.
-QString PrivateDataHome() {
-  static QTemporaryDir home;
-  static const bool set = ::setenv("XDG_DATA_HOME", home.path().toUtf8().constData(), 1) == 0;
-  (void)set;
-  return home.path();
-}
-
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 class ChangeCommandsTest : public ::testing::Test {
  protected:

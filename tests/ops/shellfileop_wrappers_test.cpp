@@ -17,12 +17,16 @@
 #include "ops/fileprompts.h"
 #include "ops/tprogress.h"
 #include "ops/tprogresstext.h"
+#include "fileprobes.h"
+#include "privatedatahome.h"
 #include "temptree.h"
 
 namespace zarn {
 namespace {
 
 using test::FakeFileOpQuestions;
+using test::PrivateDataHome;
+using test::ReadAll;
 using test::TempTree;
 
 class ShellFileOpTest : public ::testing::Test {
@@ -35,11 +39,6 @@ class ShellFileOpTest : public ::testing::Test {
   FakeFileOpQuestions Questions;
   TempTree Tree;
 };
-
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 struct RequestCase {
   int Operation;
@@ -106,14 +105,6 @@ TEST_F(ShellFileOpTest, DeleteWithFlagOneRemovesForGood) {
                           FOF_MULTIDESTFILES));
   EXPECT_FALSE(QFileInfo::exists(Tree.Path("a.txt")));
   EXPECT_FALSE(QFileInfo::exists(Tree.Path("folder")));
-}
-
-// GLib reads XDG_DATA_HOME once per process: one private trash for this file's tests.
-QString PrivateDataHome() {
-  static QTemporaryDir home;
-  static const bool set = ::setenv("XDG_DATA_HOME", home.path().toUtf8().constData(), 1) == 0;
-  (void)set;
-  return home.path();
 }
 
 TEST_F(ShellFileOpTest, DeleteWithFlagsZeroGoesToTheTrash) {

@@ -13,22 +13,15 @@
 #include "fakefileopquestions.h"
 #include "platform/fileop.h"
 #include "platform/fileop_remove.h"
+#include "privatedatahome.h"
 #include "temptree.h"
 
 namespace zarn {
 namespace {
 
 using test::FakeFileOpQuestions;
+using test::PrivateDataHome;
 using test::TempTree;
-
-// GLib reads XDG_DATA_HOME once per process, so every test of this file shares
-// one private data folder: the user's real trash is never touched.
-QString PrivateDataHome() {
-  static QTemporaryDir home;
-  static const bool set = ::setenv("XDG_DATA_HOME", home.path().toUtf8().constData(), 1) == 0;
-  (void)set;
-  return home.path();
-}
 
 class TrashTest : public ::testing::Test {
  protected:

@@ -2,10 +2,13 @@
 // Looking at files by their bytes, without Qt (which cannot open every name).
 
 #include <QByteArray>
+#include <QString>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/filenames.h"
 
 namespace zarn::test {
 
@@ -20,6 +23,8 @@ inline QByteArray ReadAll(const QByteArray& path) {
   ::close(fd);
   return data;
 }
+
+inline QByteArray ReadAll(const QString& path) { return ReadAll(ToNativeName(path)); }
 
 // True when something (a link included) stands at the path.
 inline bool Exists(const QByteArray& path) {

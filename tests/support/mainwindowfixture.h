@@ -33,6 +33,7 @@
 #include "panel/mainwindowhooks.h"
 #include "panel/panelpath.h"
 #include "panel/tform4.h"
+#include "privatedatahome.h"
 #include "platform/pathtext.h"
 #include "temptree.h"
 #include "viewer/trf.h"
@@ -43,15 +44,7 @@ inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << tex
 
 namespace zarn::test {
 
-// GLib reads XDG_DATA_HOME once per process, at its first use: the private
-// trash is set up while the program starts, before any test runs.
-inline const QString& PrivateDataHome() {
-  static QTemporaryDir home;
-  static const bool set = ::setenv("XDG_DATA_HOME", home.path().toUtf8().constData(), 1) == 0;
-  (void)set;
-  static const QString path = home.path();
-  return path;
-}
+// The private trash is set up while the program starts, before any test runs.
 inline const QString PrivateDataHomeAtStart = PrivateDataHome();
 
 // The trash's copy of an object: its files folder holds it under its own name
