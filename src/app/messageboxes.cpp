@@ -1,33 +1,100 @@
 #include "app/messageboxes.h"
 
 #include <QApplication>
-#include <QInputDialog>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace zarn {
+namespace {
+
+const QString ProgramCaption = QStringLiteral("Zarn");
+
+// The boxes carry Russian captions on their buttons whatever the locale, and
+// objectNames for the end-to-end tests: "MessageBox" with "ButtonOk",
+// "ButtonYes" and "ButtonNo".
+QPushButton* AddButton(QMessageBox& box, const char* name, const QString& caption, QMessageBox::ButtonRole role) {
+  QPushButton* button = box.addButton(caption, role);
+  button->setObjectName(QLatin1String(name));
+  return button;
+}
+
+void ShowBox(QMessageBox::Icon icon, const QString& caption, const QString& text) {
+  QMessageBox box(icon, caption, text, QMessageBox::NoButton, QApplication::activeWindow());
+  box.setObjectName(QStringLiteral("MessageBox"));
+  box.setTextFormat(Qt::PlainText);
+  QPushButton* ok = AddButton(box, "ButtonOk", QStringLiteral("OK"), QMessageBox::AcceptRole);
+  box.setDefaultButton(ok);
+  box.setEscapeButton(ok);
+  box.exec();
+}
+
+// A caption, a prompt, one line of text and the two buttons "OK" and "Отмена".
+class TInputBox final : public QDialog {
+ public:
+  TInputBox(const QString& caption, const QString& prompt, const QString& text) : QDialog(QApplication::activeWindow()) {
+    setObjectName(QStringLiteral("InputBox"));
+    setWindowTitle(caption);
+    auto* layout = new QVBoxLayout(this);
+    auto* label = new QLabel(prompt, this);
+    label->setObjectName(QStringLiteral("Prompt"));
+    label->setTextFormat(Qt::PlainText);
+    layout->addWidget(label);
+    Edit = new QLineEdit(text, this);
+    Edit->setObjectName(QStringLiteral("Edit"));
+    Edit->setMinimumWidth(320);
+    Edit->selectAll();
+    layout->addWidget(Edit);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* ok = AddDialogButton(buttons, "ButtonOk", QStringLiteral("OK"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(AddDialogButton(buttons, "ButtonCancel", QStringLiteral("Отмена")), &QPushButton::clicked, this,
+            &QDialog::reject);
+    layout->addLayout(buttons);
+  }
+  QLineEdit* Edit = nullptr;
+
+ private:
+  QPushButton* AddDialogButton(QHBoxLayout* row, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QLatin1String(name));
+    row->addWidget(button);
+    return button;
+  }
+};
+
+}  // namespace
 
 void TMessageBoxPrompter::ShowMessage(const QString& text, const QString& caption) {
-  QMessageBox::information(QApplication::activeWindow(),
-                           caption.isEmpty() ? QApplication::applicationName() : caption, text);
+  ShowBox(QMessageBox::Information, caption.isEmpty() ? ProgramCaption : caption, text);
 }
 
-void TMessageBoxPrompter::ShowError(const QString& text) {
-  QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), text);
-}
+void TMessageBoxPrompter::ShowError(const QString& text) { ShowBox(QMessageBox::Critical, ProgramCaption, text); }
 
 bool TMessageBoxPrompter::Confirm(const QString& text, const QString& caption) {
-  const QString title = caption.isEmpty() ? QApplication::applicationName() : caption;
-  return QMessageBox::question(QApplication::activeWindow(), title, text, QMessageBox::Yes | QMessageBox::No) ==
-         QMessageBox::Yes;
+  QMessageBox box(QMessageBox::Question, caption.isEmpty() ? ProgramCaption : caption, text, QMessageBox::NoButton,
+                  QApplication::activeWindow());
+  box.setObjectName(QStringLiteral("MessageBox"));
+  box.setTextFormat(Qt::PlainText);
+  QPushButton* yes = AddButton(box, "ButtonYes", QStringLiteral("Да"), QMessageBox::YesRole);
+  QPushButton* no = AddButton(box, "ButtonNo", QStringLiteral("Нет"), QMessageBox::NoRole);
+  box.setDefaultButton(yes);
+  box.setEscapeButton(no);
+  box.exec();
+  return box.clickedButton() == yes;
 }
 
 std::optional<QString> TMessageBoxPrompter::InputBox(const QString& caption, const QString& prompt,
                                                      const QString& defaultText) {
-  bool accepted = false;
-  const QString text =
-      QInputDialog::getText(QApplication::activeWindow(), caption, prompt, QLineEdit::Normal, defaultText, &accepted);
-  if (!accepted) return std::nullopt;
-  return text;
+  TInputBox box(caption, prompt, defaultText);
+  if (box.exec() != QDialog::Accepted) return std::nullopt;
+  return box.Edit->text();
 }
 
 void TMessageBoxPrompter::Beep() { QApplication::beep(); }

@@ -2,9 +2,13 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLibraryInfo>
 #include <QToolButton>
+#include <QTranslator>
 
 #include "app/messageboxes.h"
+#include "app/probe.h"
+#include "app/windowplacement.h"
 #include "browser/browsingstate.h"
 #include "browser/shelltree.h"
 #include "browser/tform1.h"
@@ -61,12 +65,26 @@ void ConnectWindows(TForm1& form1, TFILESCH& fileSearch, TSet1& settings, TExten
   extensions.OnStatus = [&form1](const QString& text) { form1.SetStatus(text); };
 }
 
+void PlaceWindows(const TForm1& form1, const std::initializer_list<std::pair<QWidget*, WindowPlace>>& windows) {
+  for (const auto& [window, place] : windows) PlaceOnFirstShow(*window, form1, place);
+}
+
+// The interface is Russian whatever the locale, Qt's own dialogs and menus
+// included (file dialogs, the edit boxes' context menus).
+void LoadQtRussianTexts(QTranslator& translator) {
+  if (translator.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&translator);
+  }
+}
+
 }  // namespace
 
 int RunProgram(int argc, char** argv) {
   QApplication application(argc, argv);
+  // Only the name: a display name would be appended to every window's caption.
   QApplication::setApplicationName(QStringLiteral("Zarn"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Zarn"));
+  QTranslator qtTexts;
+  LoadQtRussianTexts(qtTexts);
   // Closing the main window ends the program, whatever else is open.
   QApplication::setQuitOnLastWindowClosed(false);
   TMessageBoxPrompter prompter;
@@ -85,6 +103,16 @@ int RunProgram(int argc, char** argv) {
   TSelekt selectionModes;
   InstallMouseWheelHook(&textViewer);
   ConnectWindows(form1, fileSearch, settings, extensions, selectionModes);
+  PlaceWindows(form1, {{&panel, WindowPlace::Below},
+                      {&textViewer, WindowPlace::RightOf},
+                      {&pictureViewer, WindowPlace::RightOf},
+                      {&fileSearch, WindowPlace::RightOf},
+                      {&aboutBox, WindowPlace::CentredOver},
+                      {&searchFolders, WindowPlace::CentredOver},
+                      {&settings, WindowPlace::CentredOver},
+                      {&extensions, WindowPlace::CentredOver},
+                      {&selectionModes, WindowPlace::CentredOver}});
+  StartProbeIfAsked();
   form1.show();
   const int result = QApplication::exec();
   SetPrompter(nullptr);

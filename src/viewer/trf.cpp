@@ -40,6 +40,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
 
 TRF::TRF(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("RF"));
+  setWindowTitle(QStringLiteral("Просмотр содержимого файлов  V1.4"));
   resize(717, 488);
   CreateControls();
   ConnectControls();

@@ -1,0 +1,257 @@
+#include "scenario.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QLocalSocket>
+#include <QThread>
+
+#include <sys/stat.h>
+
+namespace zarn::e2e {
+namespace {
+
+constexpr int ProbeMilliseconds = 4000;
+constexpr int PollMilliseconds = 60;
+
+QString ScenarioName() {
+  const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+  return info ? QString::fromLatin1(info->test_suite_name()) + QLatin1Char('.') + QString::fromLatin1(info->name())
+              : QStringLiteral("scenario");
+}
+
+QJsonObject AskProbe(const QString& path) {
+  QLocalSocket socket;
+  socket.connectToServer(path);
+  if (!socket.waitForConnected(ProbeMilliseconds)) return {};
+  socket.write("windows\n");
+  socket.flush();
+  QByteArray answer;
+  QElapsedTimer clock;
+  clock.start();
+  while (!answer.endsWith('\n') && clock.elapsed() < ProbeMilliseconds) {
+    if (socket.waitForReadyRead(ProbeMilliseconds - int(clock.elapsed()))) {
+      answer += socket.readAll();
+    } else if (socket.state() != QLocalSocket::ConnectedState) {
+      answer += socket.readAll();
+      break;
+    }
+  }
+  return QJsonDocument::fromJson(answer).object();
+}
+
+}  // namespace
+
+TZarnScenario::TZarnScenario() {
+  for (const char* folder : {"home", "home/.config", "home/.local/share", "home/.cache", "config", "runtime"}) {
+    QDir().mkpath(Tree_.Path(QString::fromLatin1(folder)));
+  }
+  ::chmod(Tree_.Path(QStringLiteral("runtime")).toUtf8().constData(), 0700);
+  if (X_.Name().isEmpty()) ADD_FAILURE() << X_.Error().toStdString();
+}
+
+TZarnScenario::~TZarnScenario() {
+  if (HasFailure() && !ArtifactsSaved_) SaveArtifacts(Running() ? TUi(AskProbe(ProbePath())) : TUi());
+  if (Running()) {
+    Zarn_.kill();
+    Zarn_.waitForFinished(10000);
+  }
+}
+
+QString TZarnScenario::Home(const QString& relative) const {
+  return relative.isEmpty() ? Tree_.Path(QStringLiteral("home")) : Tree_.Path(QStringLiteral("home/") + relative);
+}
+
+QString TZarnScenario::Config(const QString& relative) const {
+  return relative.isEmpty() ? Tree_.Path(QStringLiteral("config")) : Tree_.Path(QStringLiteral("config/") + relative);
+}
+
+QByteArray TZarnScenario::HomeBytes(const QByteArray& relative) const { return Tree_.PathBytes("home/" + relative); }
+
+void TZarnScenario::CreateFile(const QString& relative, const QByteArray& bytes) {
+  Tree_.CreateFile("home/" + relative.toUtf8(), bytes, QDateTime::currentDateTime());
+}
+
+void TZarnScenario::CreateDir(const QString& relative) { Tree_.CreateDir("home/" + relative.toUtf8()); }
+
+void TZarnScenario::WriteSettings(const QString& fileName, const QStringList& lines) {
+  QByteArray text;
+  for (const QString& line : lines) text += line.toUtf8() + "\r\n";
+  Tree_.CreateFile("config/" + fileName.toUtf8(), text, QDateTime::currentDateTime());
+}
+
+QStringList TZarnScenario::ReadSettings(const QString& fileName) const {
+  QFile file(Config(fileName));
+  if (!file.open(QIODevice::ReadOnly)) return {QStringLiteral("<missing>")};
+  QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+  return lines;
+}
+
+QString TZarnScenario::ProbePath() const { return Tree_.Path(QStringLiteral("runtime/probe")); }
+
+void TZarnScenario::Start(const QStringList& environment) {
+  QProcessEnvironment variables;
+  const auto set = [&](const char* name, const QString& value) { variables.insert(QLatin1String(name), value); };
+  set("PATH", qEnvironmentVariable("PATH"));
+  set("HOME", Home());
+  set("ZARN_CONFIG_DIR", Config());
+  set("XDG_CONFIG_HOME", Home(QStringLiteral(".config")));
+  set("XDG_DATA_HOME", Home(QStringLiteral(".local/share")));
+  set("XDG_CACHE_HOME", Home(QStringLiteral(".cache")));
+  set("XDG_RUNTIME_DIR", Tree_.Path(QStringLiteral("runtime")));
+  set("XDG_DATA_DIRS", QStringLiteral("/usr/local/share:/usr/share"));
+  set("DISPLAY", X_.Name());
+  set("QT_QPA_PLATFORM", QStringLiteral("xcb"));
+  set("LANG", QStringLiteral("C.UTF-8"));
+  set("ZARN_PROBE", ProbePath());
+  // No session bus: nothing of the desktop outside the scenario takes part.
+  set("DBUS_SESSION_BUS_ADDRESS", QStringLiteral("disabled:"));
+  set("GIO_USE_VFS", QStringLiteral("local"));
+  for (const QString& assignment : environment) {
+    const qsizetype equals = assignment.indexOf(QLatin1Char('='));
+    variables.insert(assignment.left(equals), assignment.mid(equals + 1));
+  }
+  Zarn_.setProcessEnvironment(variables);
+  Zarn_.setWorkingDirectory(Home());
+  Zarn_.setProcessChannelMode(QProcess::MergedChannels);
+  Zarn_.setStandardOutputFile(Tree_.Path(QStringLiteral("zarn.log")));
+  Zarn_.start(QStringLiteral(ZARN_EXECUTABLE), {});
+  if (!Zarn_.waitForStarted(30000)) Fail(QStringLiteral("zarn did not start: ") + Zarn_.errorString(), {});
+  WaitFor(QStringLiteral("the main window listing its first folder"), [](const TUi& ui) {
+    return ui.Shown(QStringLiteral("Form1")) && ui.Text(QStringLiteral("cbPath")).endsWith(QLatin1Char('/'));
+  });
+}
+
+void TZarnScenario::CloseWithExitButton() {
+  ClickNamed(QStringLiteral("SpeedButton1"));
+  if (!Zarn_.waitForFinished(60000)) Fail(QStringLiteral("zarn did not end after its exit button"), Look());
+  EXPECT_EQ(Zarn_.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(Zarn_.exitCode(), 0);
+}
+
+TUi TZarnScenario::Look() {
+  if (!Running()) Fail(QStringLiteral("zarn ended unexpectedly"), {});
+  return TUi(AskProbe(ProbePath()));
+}
+
+TUi TZarnScenario::WaitFor(const QString& what, const Condition& condition, std::chrono::milliseconds deadline) {
+  QElapsedTimer clock;
+  clock.start();
+  TUi ui;
+  while (true) {
+    ui = Look();
+    if (ui.Answered() && condition(ui)) return ui;
+    if (clock.elapsed() > deadline.count()) Fail(QStringLiteral("timed out waiting for ") + what, ui);
+    QThread::msleep(PollMilliseconds);
+  }
+}
+
+void TZarnScenario::HoldFor(const QString& what, std::chrono::milliseconds period, const Condition& condition) {
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < period.count()) {
+    const TUi ui = Look();
+    if (!ui.Answered() || !condition(ui)) Fail(QStringLiteral("stopped holding: ") + what, ui);
+    QThread::msleep(PollMilliseconds);
+  }
+}
+
+TWidget TZarnScenario::WaitWidget(const QString& name, const QString& window) {
+  return WaitFor(name + QStringLiteral(" shown"), [&](const TUi& ui) { return !ui.Widget(name, window).isEmpty(); })
+      .Widget(name, window);
+}
+
+TUi TZarnScenario::WaitText(const QString& name, const QString& text, const QString& window) {
+  return WaitFor(name + QStringLiteral(" reading \"") + text + QLatin1Char('"'),
+                 [&](const TUi& ui) { return ui.Text(name, window) == text; });
+}
+
+TWidget TZarnScenario::WaitWindowOfClass(const QString& className, const QString& what) {
+  return WaitFor(what, [&](const TUi& ui) { return !ui.WindowOfClass(className).isEmpty(); }).WindowOfClass(className);
+}
+
+TUi TZarnScenario::WaitListing(const QString& folder) {
+  return WaitText(QStringLiteral("cbPath"), folder, QStringLiteral("Form1"));
+}
+
+void TZarnScenario::Click(const TWidget& widget, int count) { X_.Click(CentreOf(widget), 1, count); }
+
+void TZarnScenario::ClickRow(const TWidget& view, int row, int count) {
+  const QJsonObject target = RowOf(view, row);
+  if (target.isEmpty() || !target.value(QStringLiteral("shown")).toBool()) {
+    Fail(QStringLiteral("row %1 is not on screen").arg(row), Look());
+  }
+  const QRect rect = RectOf(target);
+  X_.Click(QPoint(rect.left() + std::min(rect.width() / 2, 40), rect.center().y()), 1, count);
+}
+
+void TZarnScenario::RightClickRow(const TWidget& view, int row) {
+  const QRect rect = RectOf(RowOf(view, row));
+  X_.Click(QPoint(rect.left() + std::min(rect.width() / 2, 40), rect.center().y()), 3);
+}
+
+void TZarnScenario::ClickNamed(const QString& name, const QString& window) { Click(WaitWidget(name, window)); }
+
+void TZarnScenario::ClickButton(const QString& caption, const QString& windowClass) {
+  const TUi ui = WaitFor(QStringLiteral("a button \"") + caption + QLatin1Char('"'), [&](const TUi& look) {
+    const TWidget window = windowClass.isEmpty() ? TWidget() : look.WindowOfClass(windowClass);
+    if (!windowClass.isEmpty() && window.isEmpty()) return false;
+    return !look.WithText(caption, QStringLiteral("QPushButton"), window.value(QStringLiteral("name")).toString())
+                .isEmpty();
+  });
+  const TWidget window = windowClass.isEmpty() ? TWidget() : ui.WindowOfClass(windowClass);
+  Click(ui.WithText(caption, QStringLiteral("QPushButton"), window.value(QStringLiteral("name")).toString()));
+}
+
+void TZarnScenario::SelectMainRow(const QString& name) {
+  const TUi ui = WaitFor(QStringLiteral("a row ") + name, [&](const TUi& look) {
+    return RowIndexOf(look.Widget(QStringLiteral("ListView"), QStringLiteral("Form1")), name) >= 0;
+  });
+  const TWidget list = ui.Widget(QStringLiteral("ListView"), QStringLiteral("Form1"));
+  const int row = RowIndexOf(list, name);
+  ClickRow(list, row);
+  WaitFor(QStringLiteral("the cursor on ") + name, [&](const TUi& look) {
+    const TWidget view = look.Widget(QStringLiteral("ListView"), QStringLiteral("Form1"));
+    return view.value(QStringLiteral("currentRow")).toInt() == row && view.value(QStringLiteral("focus")).toBool();
+  });
+}
+
+void TZarnScenario::AnswerInputBox(const QString& text) {
+  WaitWidget(QStringLiteral("Edit"), QStringLiteral("InputBox"));
+  Key(QStringLiteral("ctrl+a"));
+  if (text.isEmpty()) {
+    Key(QStringLiteral("BackSpace"));
+  } else {
+    Type(text);
+  }
+  WaitText(QStringLiteral("Edit"), text, QStringLiteral("InputBox"));
+  Key(QStringLiteral("Return"));
+  WaitFor(QStringLiteral("the input box gone"), [](const TUi& ui) { return !ui.Shown(QStringLiteral("InputBox")); });
+}
+
+QString TZarnScenario::TitleOf(const TWidget& window) const {
+  return X_.WindowTitle(window.value(QStringLiteral("window")).toString().toULongLong());
+}
+
+void TZarnScenario::Fail(const QString& what, const TUi& last) {
+  SaveArtifacts(last);
+  ADD_FAILURE() << what.toStdString() << " (see e2e-artifacts/" << ScenarioName().toStdString() << ")";
+  throw ScenarioFailed(what.toStdString());
+}
+
+void TZarnScenario::SaveArtifacts(const TUi& last) {
+  ArtifactsSaved_ = true;
+  const QString folder = QStringLiteral(ZARN_E2E_ARTIFACTS "/") + ScenarioName();
+  QDir().mkpath(folder);
+  if (last.Answered()) {
+    QFile ui(folder + QStringLiteral("/windows.json"));
+    if (ui.open(QIODevice::WriteOnly)) ui.write(last.Json());
+  }
+  X_.Grab().save(folder + QStringLiteral("/screen.png"));
+  QFile::remove(folder + QStringLiteral("/zarn.log"));
+  QFile::copy(Tree_.Path(QStringLiteral("zarn.log")), folder + QStringLiteral("/zarn.log"));
+}
+
+}  // namespace zarn::e2e

@@ -1,0 +1,152 @@
+#include "xdisplay.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+// Xlib last: its macros (Status, Bool, None) clash with Qt's names.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace zarn::e2e {
+namespace {
+
+constexpr int StartMilliseconds = 20000;
+
+Display* Connection(void* connection) { return static_cast<Display*>(connection); }
+
+// Reads the display number Xvfb writes to the descriptor it was given once it
+// accepts clients.
+QString ReadDisplayNumber(int fd) {
+  QByteArray number;
+  pollfd waiting{fd, POLLIN, 0};
+  while (!number.endsWith('\n') && ::poll(&waiting, 1, StartMilliseconds) > 0) {
+    char buffer[16];
+    const ssize_t length = ::read(fd, buffer, sizeof buffer);
+    if (length <= 0) break;
+    number.append(buffer, length);
+  }
+  return QString::fromLatin1(number.trimmed());
+}
+
+}  // namespace
+
+TXDisplay::TXDisplay() {
+  int pipe[2];
+  if (::pipe2(pipe, O_CLOEXEC) != 0) {
+    Error_ = QStringLiteral("pipe failed");
+    return;
+  }
+  const int writeEnd = pipe[1];
+  Server_.setChildProcessModifier([writeEnd] { ::dup2(writeEnd, 3); });
+  Server_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  Server_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("3"), QStringLiteral("-noreset"),
+                                         QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-screen"),
+                                         QStringLiteral("0"), QStringLiteral("1280x1024x24")});
+  ::close(writeEnd);
+  const QString number = Server_.waitForStarted(StartMilliseconds) ? ReadDisplayNumber(pipe[0]) : QString();
+  ::close(pipe[0]);
+  if (number.isEmpty()) {
+    Error_ = QStringLiteral("Xvfb did not start: ") + Server_.errorString();
+    return;
+  }
+  Name_ = QLatin1Char(':') + number;
+  Connection_ = XOpenDisplay(Name_.toLatin1().constData());
+  if (!Connection_) Error_ = QStringLiteral("cannot connect to ") + Name_;
+}
+
+TXDisplay::~TXDisplay() {
+  if (Connection_) XCloseDisplay(Connection(Connection_));
+  Server_.terminate();
+  if (!Server_.waitForFinished(5000)) Server_.kill();
+  Server_.waitForFinished(5000);
+}
+
+void TXDisplay::Xdotool(const QStringList& arguments) {
+  QProcess tool;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("DISPLAY"), Name_);
+  tool.setProcessEnvironment(environment);
+  tool.start(QStringLiteral("xdotool"), arguments);
+  if (!tool.waitForFinished(30000) || tool.exitCode() != 0) {
+    ADD_FAILURE() << "xdotool " << arguments.join(QLatin1Char(' ')).toStdString() << " failed: "
+                  << tool.readAllStandardError().toStdString();
+  }
+}
+
+void TXDisplay::MoveTo(QPoint point) {
+  Xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(point.x()),
+           QString::number(point.y())});
+}
+
+void TXDisplay::Click(QPoint point, int button, int count) {
+  MoveTo(point);
+  Xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(count), QStringLiteral("--delay"),
+           QStringLiteral("80"), QString::number(button)});
+}
+
+void TXDisplay::ClickWith(const QString& modifier, QPoint point) {
+  MoveTo(point);
+  Xdotool({QStringLiteral("keydown"), modifier, QStringLiteral("click"), QStringLiteral("1"), QStringLiteral("keyup"),
+           modifier});
+}
+
+void TXDisplay::Key(const QString& keys) { Xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("40"), keys}); }
+
+void TXDisplay::Type(const QString& text) {
+  Xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), QStringLiteral("--"), text});
+}
+
+void TXDisplay::Wheel(QPoint point, int steps) {
+  MoveTo(point);
+  const QString button = steps > 0 ? QStringLiteral("4") : QStringLiteral("5");
+  Xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(std::abs(steps)), button});
+}
+
+QImage TXDisplay::Grab(const QRect& area) const {
+  if (!Connection_) return {};
+  Display* display = Connection(Connection_);
+  const Window root = DefaultRootWindow(display);
+  XWindowAttributes attributes;
+  XGetWindowAttributes(display, root, &attributes);
+  const QRect screen(0, 0, attributes.width, attributes.height);
+  const QRect wanted = area.isNull() ? screen : area.intersected(screen);
+  if (wanted.isEmpty()) return {};
+  XImage* image = XGetImage(display, root, wanted.x(), wanted.y(), unsigned(wanted.width()), unsigned(wanted.height()),
+                            AllPlanes, ZPixmap);
+  if (!image) return {};
+  QImage picture(wanted.size(), QImage::Format_RGB32);
+  for (int y = 0; y < wanted.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+    for (int x = 0; x < wanted.width(); ++x) line[x] = QRgb(XGetPixel(image, x, y)) | 0xff000000u;
+  }
+  XDestroyImage(image);
+  return picture;
+}
+
+QString TXDisplay::WindowTitle(quint64 window) const {
+  if (!Connection_ || window == 0) return {};
+  Display* display = Connection(Connection_);
+  const Atom name = XInternAtom(display, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  QString title;
+  if (XGetWindowProperty(display, Window(window), name, 0, 4096, False, utf8, &type, &format, &count, &after, &data) ==
+          Success &&
+      data) {
+    title = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(count));
+  }
+  if (data) XFree(data);
+  return title;
+}
+
+}  // namespace zarn::e2e
