@@ -43,6 +43,8 @@ QJsonObject DescribeRow(const QAbstractItemView& view, const QModelIndex& first,
     texts.append(model.index(first.row(), column, first.parent()).data().toString());
   }
   row[QStringLiteral("texts")] = texts;
+  // How wide the name is, so that a reader can tell whether the row shows it whole.
+  row[QStringLiteral("textWidth")] = view.fontMetrics().horizontalAdvance(first.data().toString());
   row[QStringLiteral("depth")] = depth;
   const QRect rect = view.visualRect(first);
   row[QStringLiteral("shown")] = rect.intersects(view.viewport()->rect());

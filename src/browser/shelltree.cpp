@@ -50,6 +50,11 @@ TShellTreeView::TShellTreeView(QWidget* parent) : QTreeView(parent), Model_(new 
   setModel(Model_);
   setHeaderHidden(true);
   setIndentation(20);
+  // Deep folders scroll sideways instead of losing their names.
+  header()->setStretchLastSection(false);
+  header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  setTextElideMode(Qt::ElideNone);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setUniformRowHeights(true);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   auto* desktop = MakeNode(ListBytes(IdListPtr(AllocIdList(2)).get()));

@@ -21,6 +21,7 @@
 #include "browser/maincommandhost.h"
 #include "browser/shelltree.h"
 #include "browser/tlistview.h"
+#include "panel/drivecombobox.h"
 #include "ops/glyphs.h"
 #include "platform/guard.h"
 #include "platform/mountwatcher.h"
@@ -129,12 +130,10 @@ void TForm1::CreateTopPanel() {
   cbPath->setGeometry(48, 8, 592, 24);
   cbPath->setFont(ArialBold(13));
   AddLabel(Panel1, "Label3", QStringLiteral("На "), {13, 36, 23, 21});
-  DriveComboBox1 = new QComboBox(Panel1);
+  DriveComboBox1 = new TDriveComboBox(Panel1);
   DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
   DriveComboBox1->setGeometry(48, 35, 81, 20);
   DriveComboBox1->setFont(ArialBold(11));
-  DriveComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  DriveComboBox1->view()->setMinimumWidth(260);
   AddLabel(Panel1, "Label4", QStringLiteral("из"), {133, 35, 20, 21})->setFont(ArialBold(16));
   Shape1 = AddShape(Panel1, "Shape1", {157, 35, 110, 18}, QColor(0, 255, 255));
   Label5 = AddLabel(Panel1, "Label5", QString(), {159, 35, 110, 13});

@@ -27,6 +27,7 @@ class QToolButton;
 namespace zarn {
 
 class MountWatcher;
+class TDriveComboBox;
 class TFileCommands;
 class TSelection;
 struct TCommandLayer;
@@ -80,7 +81,7 @@ class TForm1 : public QMainWindow {
 
   // The controls, by their design names (objectName is the same).
   QComboBox* cbPath = nullptr;
-  QComboBox* DriveComboBox1 = nullptr;
+  TDriveComboBox* DriveComboBox1 = nullptr;
   QComboBox* ComboBox1 = nullptr;
   QLabel* Label1 = nullptr;
   QLabel* Label5 = nullptr;

@@ -22,6 +22,7 @@
 #include "browser/shelltree.h"
 #include "browser/tform1.h"
 #include "browser/tlistview.h"
+#include "panel/drivecombobox.h"
 #include "ops/glyphs.h"
 #include "ops/launchcommands.h"
 #include "ops/listkeys.h"
@@ -56,7 +57,14 @@ IdListPtr ListFromBytes(const QByteArray& bytes) {
 }  // namespace
 
 void TForm1::Wire() {
-  cbPath->lineEdit()->installEventFilter(this);
+  // Enter must reach the window before the box handles it itself: an editable
+  // box takes the key first and hands it to its line edit only afterwards,
+  // and its completer would turn a typed history entry into a drop-down choice.
+  for (QComboBox* box : {cbPath, ComboBox1}) {
+    box->setCompleter(nullptr);
+    box->installEventFilter(this);
+    box->lineEdit()->installEventFilter(this);
+  }
   connect(cbPath, qOverload<int>(&QComboBox::activated), this, [this](int index) { Guarded([&] { cbPathClick(index); }); });
   connect(DriveComboBox1, qOverload<int>(&QComboBox::currentIndexChanged), this,
           [this](int index) { Guarded([&] { DriveComboBox1Change(index); }); });
@@ -81,7 +89,6 @@ void TForm1::Wire() {
   connect(button("SpeedButton12"), &QToolButton::clicked, this, GuardedSlot([this] { SpeedButton12Click(); }));
   connect(findChild<QPushButton*>(QStringLiteral("Button1")), &QPushButton::clicked, this, GuardedSlot([this] { Button1Click(); }));
   connect(findChild<QPushButton*>(QStringLiteral("Button2")), &QPushButton::clicked, this, GuardedSlot([this] { Button2Click(); }));
-  ComboBox1->lineEdit()->installEventFilter(this);
   ConnectCommands();
   MountWatcher_ = new MountWatcher(this);
   connect(MountWatcher_, &MountWatcher::DeviceChange, this, [this](int code) { Guarded([&] { CD(code); }); });
@@ -187,11 +194,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     const auto key = static_cast<QKeyEvent*>(event)->key();
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    if (enter && watched == cbPath->lineEdit()) {
+    if (enter && (watched == cbPath || watched == cbPath->lineEdit())) {
       Guarded([this] { cbPathEnter(); });
       return true;
     }
-    if (enter && watched == ComboBox1->lineEdit()) {
+    if (enter && (watched == ComboBox1 || watched == ComboBox1->lineEdit())) {
       Guarded([this] { ComboBox1Enter(); });
       return true;
     }
@@ -219,10 +226,7 @@ void TForm1::cbPathClick(int index) {
 
 void TForm1::LoadDrives() {
   Volumes_ = ListVolumes();
-  const QSignalBlocker blocker(DriveComboBox1);
-  DriveComboBox1->clear();
-  for (const Volume& volume : Volumes_) DriveComboBox1->addItem(volume.Caption(), volume.MountPoint);
-  DriveComboBox1->setCurrentIndex(-1);
+  DriveComboBox1->SetVolumes(Volumes_);
 }
 
 QByteArray TForm1::SelectedVolume() const { return DriveComboBox1->currentData(VolumeRole).toByteArray(); }

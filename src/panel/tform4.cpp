@@ -1,3 +1,4 @@
+#include "panel/drivecombobox.h"
 #include "panel/tform4.h"
 
 #include <QComboBox>
@@ -33,10 +34,6 @@ namespace {
 // The entry's name as it is on disk; the caption differs from it while an edit is pending.
 constexpr int NameRole = Qt::UserRole + 1;
 constexpr int CountRepaintMilliseconds = 40;
-
-QIcon VolumeIcon() {
-  return ShellImage(ShellIconIndexOf({QStringLiteral("drive-harddisk"), {}, IconFallback::Volume}));
-}
 
 bool EntryExists(const QString& path) {
   struct stat info;
@@ -83,7 +80,7 @@ void TForm4::CreateTopControls() {
   Edit1 = new QLineEdit(QStringLiteral("/"), this);
   Edit1->setObjectName(QStringLiteral("Edit1"));
   Edit1->setGeometry(8, 6, 330, 22);
-  DriveComboBox1 = new QComboBox(this);
+  DriveComboBox1 = new TDriveComboBox(this);
   DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
   DriveComboBox1->setGeometry(344, 6, 280, 22);
   SpeedButton1 = new QToolButton(this);
@@ -154,9 +151,8 @@ void TForm4::Wire() {
 void TForm4::RefreshDrives() {
   const QByteArray kept = DriveComboBox1->currentData().toByteArray();
   Volumes_ = ListVolumes();
+  DriveComboBox1->SetVolumes(Volumes_);
   const QSignalBlocker blocker(DriveComboBox1);
-  DriveComboBox1->clear();
-  for (const Volume& volume : Volumes_) DriveComboBox1->addItem(VolumeIcon(), volume.Caption(), volume.MountPoint);
   const int keptIndex = DriveComboBox1->findData(kept);
   DriveComboBox1->setCurrentIndex(keptIndex >= 0 ? keptIndex : 0);
 }

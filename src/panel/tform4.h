@@ -25,6 +25,7 @@ class QToolButton;
 
 namespace zarn {
 
+class TDriveComboBox;
 class TForm4;
 inline TForm4* Form4 = nullptr;
 
@@ -72,7 +73,7 @@ class TForm4 : public QWidget {
 
   // The controls, by their design names (objectName is the same).
   QLineEdit* Edit1 = nullptr;
-  QComboBox* DriveComboBox1 = nullptr;
+  TDriveComboBox* DriveComboBox1 = nullptr;
   QToolButton* SpeedButton1 = nullptr;
   QLabel* Label1 = nullptr;
   QPushButton* SpeedButton2 = nullptr;

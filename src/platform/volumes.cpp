@@ -77,6 +77,12 @@ QString Volume::Caption() const {
   return FromNativeName(MountPoint) + QStringLiteral("  [") + name + QStringLiteral("] ") + FileSystem;
 }
 
+QString Volume::ShortCaption() const {
+  const QByteArray device = Device.mid(Device.lastIndexOf('/') + 1);
+  return FromNativeName(MountPoint) + QStringLiteral("  [") + (Label.isEmpty() ? FromNativeName(device) : Label) +
+         QLatin1Char(']');
+}
+
 std::vector<Volume> ParseMountInfo(const QByteArray& mountInfo) {
   std::vector<Volume> volumes;
   for (const QByteArray& line : mountInfo.split('\n')) {

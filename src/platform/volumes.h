@@ -18,6 +18,8 @@ struct Volume {
 
   // What the drive box shows: mount point, label or device, file-system type.
   QString Caption() const;
+  // The closed drive box's text: mount point and label or device name.
+  QString ShortCaption() const;
   bool operator==(const Volume& other) const = default;
 };
 

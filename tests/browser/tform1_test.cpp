@@ -1,4 +1,5 @@
 #include "browser/tform1.h"
+#include "panel/drivecombobox.h"
 
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+#include "panel/drivecombobox.h"
 #include "panel/tform4.h"
 
 #include <QApplication>

@@ -8,17 +8,21 @@ namespace {
 QString NameOf(const TWidget& widget) { return widget.value(QStringLiteral("name")).toString(); }
 bool IsShown(const TWidget& widget) { return widget.value(QStringLiteral("visible")).toBool(); }
 
-TWidget FindIn(const TWidget& widget, const std::function<bool(const TWidget&)>& wanted) {
+}  // namespace
+
+TWidget FindWithin(const TWidget& widget, const std::function<bool(const TWidget&)>& wanted) {
   if (!IsShown(widget)) return {};
   if (wanted(widget)) return widget;
   for (const QJsonValue& child : widget.value(QStringLiteral("children")).toArray()) {
-    TWidget found = FindIn(child.toObject(), wanted);
+    TWidget found = FindWithin(child.toObject(), wanted);
     if (!found.isEmpty()) return found;
   }
   return {};
 }
 
-}  // namespace
+TWidget ItemViewIn(const TWidget& window) {
+  return FindWithin(window, [](const TWidget& widget) { return widget.contains(QStringLiteral("rows")); });
+}
 
 QRect RectOf(const TWidget& widget) {
   return QRect(widget.value(QStringLiteral("x")).toInt(), widget.value(QStringLiteral("y")).toInt(),
@@ -56,22 +60,22 @@ TWidget TUi::Window(const QString& name) const {
 
 bool TUi::Shown(const QString& window) const { return IsShown(Window(window)); }
 
-TWidget TUi::Find(const std::function<bool(const TWidget&)>& wanted, const QString& window) const {
+TWidget TUi::Where(const std::function<bool(const TWidget&)>& wanted, const QString& window) const {
   for (const QJsonValue& value : Root_.value(QStringLiteral("windows")).toArray()) {
     const TWidget top = value.toObject();
     if (!window.isEmpty() && NameOf(top) != window) continue;
-    TWidget found = FindIn(top, wanted);
+    TWidget found = FindWithin(top, wanted);
     if (!found.isEmpty()) return found;
   }
   return {};
 }
 
 TWidget TUi::Widget(const QString& name, const QString& window) const {
-  return Find([&](const TWidget& widget) { return NameOf(widget) == name; }, window);
+  return Where([&](const TWidget& widget) { return NameOf(widget) == name; }, window);
 }
 
 TWidget TUi::WithText(const QString& text, const QString& className, const QString& window) const {
-  return Find(
+  return Where(
       [&](const TWidget& widget) {
         return TextOf(widget) == text &&
                (className.isEmpty() || widget.value(QStringLiteral("class")).toString() == className);

@@ -23,6 +23,10 @@ QJsonObject RowOf(const TWidget& view, int row);
 // The index of the first row whose first column reads `text`, or -1.
 int RowIndexOf(const TWidget& view, const QString& text);
 QStringList RowTexts(const TWidget& view, int column = 0);
+// The first shown widget within `widget` (itself included) for which `wanted` holds.
+TWidget FindWithin(const TWidget& widget, const std::function<bool(const TWidget&)>& wanted);
+// The first shown item view (a widget with rows) within a window.
+TWidget ItemViewIn(const TWidget& window);
 
 class TUi {
  public:
@@ -48,10 +52,12 @@ class TUi {
   QString Focus() const { return Root_.value(QStringLiteral("focus")).toString(); }
   QString Modal() const { return Root_.value(QStringLiteral("modalWindow")).toString(); }
 
+  // The first shown widget for which `wanted` holds, within `window` when given.
+  TWidget Where(const std::function<bool(const TWidget&)>& wanted, const QString& window = {}) const;
+
   QByteArray Json() const;
 
  private:
-  TWidget Find(const std::function<bool(const TWidget&)>& wanted, const QString& window) const;
   QJsonObject Root_;
 };
 
