@@ -23,6 +23,7 @@ struct ButtonSpec {
 int AskWithButtons(QWidget* owner, QMessageBox::Icon icon, const QString& caption, const QString& text,
                    const std::vector<ButtonSpec>& buttons, int escapeIndex, int defaultIndex = 0) {
   QMessageBox box(icon, caption, text, QMessageBox::NoButton, owner);
+  box.setObjectName(QStringLiteral("FileQuestion"));
   box.setTextFormat(Qt::PlainText);
   std::vector<QPushButton*> pushButtons;
   for (const ButtonSpec& design : buttons) {

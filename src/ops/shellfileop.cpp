@@ -1,11 +1,12 @@
 #include "ops/shellfileop.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPointer>
 #include <QTimer>
 
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -21,10 +22,13 @@ std::chrono::milliseconds ProgressDelay{500};         // only from the GUI threa
 FileOpResult LastResult;                               // only from the GUI thread
 
 // Hands the engine's questions from its worker thread to the GUI thread and
-// waits for the answer there.
+// waits for the answer there. Before each question the progress window comes
+// up, so that the question is always its child, on top of it and answerable,
+// whatever the window's own timer does meanwhile.
 class GuiThreadQuestions final : public TFileOpQuestions {
  public:
-  GuiThreadQuestions(TFileOpQuestions& answerer, QObject& guiContext) : Answerer_(answerer), Context_(guiContext) {}
+  GuiThreadQuestions(TFileOpQuestions& answerer, QObject& guiContext, std::function<void()> beforeAsking)
+      : Answerer_(answerer), Context_(guiContext), BeforeAsking_(std::move(beforeAsking)) {}
 
   ConflictAnswer AskReplace(const ObjectFacts& source, const ObjectFacts& existing) override {
     return OnGuiThread([&] { return Answerer_.AskReplace(source, existing); });
@@ -40,12 +44,19 @@ class GuiThreadQuestions final : public TFileOpQuestions {
   template <typename Ask>
   auto OnGuiThread(Ask ask) -> decltype(ask()) {
     decltype(ask()) answer{};
-    QMetaObject::invokeMethod(&Context_, [&] { answer = ask(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        &Context_,
+        [&] {
+          BeforeAsking_();
+          answer = ask();
+        },
+        Qt::BlockingQueuedConnection);
     return answer;
   }
 
   TFileOpQuestions& Answerer_;
   QObject& Context_;
+  std::function<void()> BeforeAsking_;
 };
 
 // The engine's latest figures, written by its thread and read by the window's timer.
@@ -68,13 +79,16 @@ class SharedProgress final : public TFileOpObserver {
 // Runs the operation on a worker thread while this thread goes on handling
 // events; user input waits until the progress window is up (it is modal).
 FileOpResult RunOnWorker(const FileOpRequest& request) {
-  TFilePrompts dialogs;
-  QObject guiContext;
-  GuiThreadQuestions questions(InstalledQuestions ? *InstalledQuestions : dialogs, guiContext);
   SharedProgress figures;
+  std::function<void()> cancel;
+  TProgress window(ProgressCaption(request.Kind), [&figures] { return figures.Latest(); }, [&cancel] { cancel(); },
+                   QApplication::activeWindow());
+  TFilePrompts dialogs(&window);
+  QObject guiContext;
+  GuiThreadQuestions questions(InstalledQuestions ? *InstalledQuestions : dialogs, guiContext,
+                               [&window] { window.Start(); });
   FileOperation operation(request, questions, &figures);
-  TProgress window(ProgressCaption(request.Kind), [&figures] { return figures.Latest(); },
-                   [&operation] { operation.Cancel(); });
+  cancel = [&operation] { operation.Cancel(); };
 
   std::atomic<bool> finished{false};
   FileOpResult result;

@@ -57,6 +57,7 @@ void TProgress::CreateControls() {
 }
 
 void TProgress::Start() {
+  if (isVisible()) return;
   Refresh();
   show();
   RefreshTimer_->start();

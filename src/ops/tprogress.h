@@ -26,7 +26,7 @@ class TProgress : public QDialog {
             QWidget* parent = nullptr);
   ~TProgress() override;
 
-  // Shows the window and starts refreshing it about ten times a second.
+  // Shows the window and starts refreshing it about ten times a second; once.
   void Start();
   // Reads the figures and updates the controls.
   void Refresh();

@@ -35,9 +35,12 @@ TrashResult MoveToTrash(const QByteArray& path) {
   const QString name = FromNativeName(path);
   const int code = ErrnoOf(error);
   result.Error = code != 0 ? OsError(code, name) : OsError::WithText(QString::fromUtf8(error->message), name);
-  // GLib says NOT_SUPPORTED when it finds no usable trash folder for the file.
-  result.Failure = g_error_matches(error, G_IO_ERROR, G_IO_ERROR_NOT_SUPPORTED) ? TrashFailure::NotPossible
-                                                                                 : TrashFailure::Error;
+  // GLib says NOT_SUPPORTED when it finds no usable trash folder for the file,
+  // and FILENAME_TOO_LONG when the name leaves no room for the trash's
+  // "<name>.trashinfo": the file is fine, the trash cannot take it.
+  const bool impossible = g_error_matches(error, G_IO_ERROR, G_IO_ERROR_NOT_SUPPORTED) ||
+                          g_error_matches(error, G_IO_ERROR, G_IO_ERROR_FILENAME_TOO_LONG);
+  result.Failure = impossible ? TrashFailure::NotPossible : TrashFailure::Error;
   g_error_free(error);
   return result;
 }

@@ -19,8 +19,9 @@ struct TrashResult {
 };
 
 // Moves one object (native bytes) to the trash. NotPossible means the object
-// exists but no trash can take it (no trash folder on its file system, or it is
-// inside the trash already): the caller may offer to delete it for good.
+// exists but no trash can take it (no trash folder on its file system, a name
+// too long for the trash's info file, or it is inside the trash already): the
+// caller may offer to delete it for good.
 // Blocking; thread-safe.
 TrashResult MoveToTrash(const QByteArray& path);
 

@@ -227,10 +227,10 @@ TEST_F(ShellContextMenuTest, DeleteDialogsTrashBoxFollowsTheEntry) {
     std::optional<bool> checked;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box) return;
+      QWidget* box = QApplication::activeModalWidget();
+      if (!box || box->objectName() != QStringLiteral("DeleteQuestion")) return;
       checked = box->findChild<QCheckBox*>(QStringLiteral("DeleteToTrash"))->isChecked();
-      box->button(QMessageBox::No)->click();
+      box->findChild<QPushButton*>(QStringLiteral("ButtonNo"))->click();
     });
     poll.start(20);
     FocusList();

@@ -170,27 +170,29 @@ TEST_F(ChangeCommandsTest, CreateFolderFailureNamesThePath) {
 }
 
 // Answers the next delete dialog once it is up: clears the trash box if asked, presses a button.
-void AnswerDeleteDialog(QMessageBox::StandardButton button, bool clearTrashBox) {
+void AnswerDeleteDialog(const char* button, bool clearTrashBox) {
   QTimer::singleShot(0, [=] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    QWidget* box = QApplication::activeModalWidget();
     ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->objectName(), QStringLiteral("DeleteQuestion"));
     EXPECT_EQ(box->windowTitle(), QStringLiteral("Удаление выделенных объектов..."));
-    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
+    EXPECT_EQ(box->height(), 280);
+    EXPECT_TRUE(box->findChild<QPushButton*>(QStringLiteral("ButtonYes"))->isDefault());
     auto* toTrash = box->findChild<QCheckBox*>(QStringLiteral("DeleteToTrash"));
     ASSERT_NE(toTrash, nullptr);
     EXPECT_TRUE(toTrash->isChecked());
     EXPECT_EQ(toTrash->text(), QStringLiteral("Удалять в корзину."));
     if (clearTrashBox) toTrash->setChecked(false);
-    box->button(button)->click();
+    box->findChild<QPushButton*>(QLatin1String(button))->click();
   });
 }
 
 TEST(DeleteDialog, AnswersWithTheButtonAndTheTrashBox) {
-  AnswerDeleteDialog(QMessageBox::Yes, true);
+  AnswerDeleteDialog("ButtonYes", true);
   DeleteChoice choice = AskDeleteObjects(QStringLiteral("text"));
   EXPECT_EQ(choice.Answer, DeleteAnswer::Yes);
   EXPECT_FALSE(choice.ToTrash);
-  AnswerDeleteDialog(QMessageBox::No, false);
+  AnswerDeleteDialog("ButtonNo", false);
   choice = AskDeleteObjects(QStringLiteral("text"));
   EXPECT_EQ(choice.Answer, DeleteAnswer::No);
   EXPECT_TRUE(choice.ToTrash);
