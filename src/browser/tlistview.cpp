@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 
 #include "browser/folderitems.h"
 #include "platform/shellnamespace.h"
@@ -79,6 +80,25 @@ void TListView::keyPressEvent(QKeyEvent* event) {
   bool handled = false;
   emit KeyDown(event, &handled);
   if (!handled) QTableView::keyPressEvent(event);
+}
+
+// A report list moves between rows only, as every file list does: Home and End
+// go to the first and the last row, Left and Right scroll sideways, and the
+// cursor stays in the Name column so that it never scrolls out of view.
+QModelIndex TListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+  switch (action) {
+    case MoveHome:
+    case MoveEnd:
+      return QTableView::moveCursor(action, Qt::ControlModifier).siblingAtColumn(0);
+    case MoveLeft:
+    case MoveRight: {
+      QScrollBar* bar = horizontalScrollBar();
+      bar->setValue(bar->value() + (action == MoveLeft ? -bar->singleStep() : bar->singleStep()));
+      return currentIndex();
+    }
+    default:
+      return QTableView::moveCursor(action, modifiers).siblingAtColumn(0);
+  }
 }
 
 void TListView::keyboardSearch(const QString& search) {

@@ -44,6 +44,7 @@ class TListView : public QTableView {
   void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyboardSearch(const QString& search) override;
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
  private:
   TFolderItems* Items_ = nullptr;

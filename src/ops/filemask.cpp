@@ -163,9 +163,8 @@ ErrorOrDone UnmarkByMask(std::vector<TMarkRow>& rows, const QString& mask) {
 ErrorOrDone MarkMissing(std::vector<TMarkRow>& rows, const QString& mask, const QStringList& panelCaptions) {
   auto compiled = TFileMask::Compile(mask);
   if (compiled.IsError()) return compiled.Error();
-  // The panel's first entry is left out of the comparison, as the panel always did.
-  const QSet<QString> panelNames(panelCaptions.begin() + qMin<qsizetype>(1, panelCaptions.size()),
-                                 panelCaptions.end());
+  // Every panel entry counts: the panel has no ".." row that the first entry would be.
+  const QSet<QString> panelNames(panelCaptions.begin(), panelCaptions.end());
   for (TMarkRow& row : rows) {
     if (row.IsFolder) continue;
     if (compiled.Value().Matches(row.Name)) row.Marked = true;

@@ -34,6 +34,7 @@ TSelekt::TSelekt(QWidget* parent) : QDialog(parent) {
   SetItemIndex(0);
   Button1 = new QPushButton(QStringLiteral("Выполнить"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
+  Button1->setDefault(true);  // Enter in the mask runs the choice
   auto* grid = new QGridLayout(this);
   grid->addWidget(Label1, 0, 0);
   grid->addWidget(Label2, 0, 1);

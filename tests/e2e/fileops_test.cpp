@@ -101,7 +101,7 @@ TEST_F(FileOpsScenario, MoveOntoAnExistingFileSkippedSlowlyKeepsBoth) {
   SelectMainRow(QStringLiteral("a.txt"));
   Key(QStringLiteral("Insert"));
   Key(QStringLiteral("Insert"));
-  WaitText(QStringLiteral("Label1"), QStringLiteral("Выделено в 0 папках и в 2 файлах: 2 KB"));
+  WaitText(QStringLiteral("Label1"), QStringLiteral("Выделено в 0 папках и в 2 файлах: 2 KB"), QStringLiteral("Form1"));
   Key(QStringLiteral("F6"));
   ClickNamed(QStringLiteral("ButtonYes"), QStringLiteral("MessageBox"));
   ThinkOverQuestion();

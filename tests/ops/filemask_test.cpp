@@ -153,20 +153,20 @@ TEST(MarkOperationsTest, MalformedMaskChangesNothing) {
   EXPECT_EQ(Marks(rows), before);
 }
 
-TEST(MarkOperationsTest, MarkMissingComparesFromTheSecondPanelEntryOn) {
+TEST(MarkOperationsTest, MarkMissingComparesEveryPanelEntry) {
   auto rows = SampleRows();
-  // "a.txt" is the panel's first entry and so is never compared; "B.txt" differs
+  // "a.txt" is the panel's first entry and has a namesake too; "B.txt" differs
   // in case from "B.Txt"; "c.cpp" has a namesake and loses its old mark.
   const QStringList panel{QStringLiteral("a.txt"), QStringLiteral("B.txt"), QStringLiteral("c.cpp"),
                           QStringLiteral("old.txt")};
   ASSERT_FALSE(MarkMissing(rows, QStringLiteral("*.txt"), panel).IsError());
-  EXPECT_EQ(Marks(rows), (std::vector<bool>{false, true, true, false, true, false}));
+  EXPECT_EQ(Marks(rows), (std::vector<bool>{false, false, true, false, true, false}));
 }
 
-TEST(MarkOperationsTest, MarkMissingWithSingleEntryPanelComparesNothing) {
+TEST(MarkOperationsTest, MarkMissingWithSingleEntryPanelComparesIt) {
   auto rows = SampleRows();
   ASSERT_FALSE(MarkMissing(rows, QStringLiteral("*"), {QStringLiteral("c.cpp")}).IsError());
-  EXPECT_EQ(Marks(rows), (std::vector<bool>{false, true, true, true, true, true}));
+  EXPECT_EQ(Marks(rows), (std::vector<bool>{false, true, true, true, true, false}));
   ASSERT_FALSE(MarkMissing(rows, QStringLiteral("*"), {}).IsError());
 }
 
