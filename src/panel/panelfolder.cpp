@@ -16,6 +16,7 @@
 #include "platform/pathtext.h"
 #include "platform/shellicons.h"
 #include "platform/shellnamespace.h"
+#include "platform/sortkeys.h"
 #include "panel/panelpath.h"
 
 namespace zarn {
@@ -73,17 +74,23 @@ void AddEntry(TPanelListing& listing, const IconSource& icons, int folderDescrip
   (item.IsFolder ? listing.Folders : listing.Files).push_back(std::move(item));
 }
 
+// The main list's order, so that both windows show a folder the same way.
 void SortEntries(std::vector<TPanelEntry>& entries) {
-  std::sort(entries.begin(), entries.end(),
-            [](const TPanelEntry& a, const TPanelEntry& b) { return PanelNameLess(a.Name, b.Name); });
+  NameCollator collator;
+  SortKeys keys;
+  std::string key;
+  for (const TPanelEntry& entry : entries) {
+    key.clear();
+    AppendNameKey(collator, entry.Name, ToNativeName(entry.Name), key);
+    keys.Add(key);
+  }
+  std::vector<TPanelEntry> sorted;
+  sorted.reserve(entries.size());
+  for (std::uint32_t position : keys.SortedOrder()) sorted.push_back(std::move(entries[position]));
+  entries = std::move(sorted);
 }
 
 }  // namespace
-
-bool PanelNameLess(const QString& a, const QString& b) {
-  const int order = QString::compare(a, b, Qt::CaseInsensitive);
-  return order != 0 ? order < 0 : a < b;
-}
 
 TPanelListing ReadPanelFolder(const QString& folderPath) {
   TPanelListing listing;

@@ -1,6 +1,6 @@
 #pragma once
 // What the second panel shows of a folder: its subfolders, then its files, each
-// group in name order without regard to letter case; and the information line
+// group in the main list's name order; and the information line
 // of one entry. No widgets here. Call from any thread; nothing is shared.
 
 #include <QDateTime>
@@ -28,8 +28,6 @@ struct TPanelListing {
 // cannot be read (vanished, no access, not a folder) gives an empty listing.
 // Cost: one fstatat per entry whose type the directory does not report.
 TPanelListing ReadPanelFolder(const QString& folderPath);
-// True when `a` sorts before `b` in the panel: case-insensitive, ties by code units.
-bool PanelNameLess(const QString& a, const QString& b);
 
 // "Папка: name - date" for a folder, "Файл: name - date  - 1 234 567 byte" for
 // anything else; nothing when the entry cannot be looked up.

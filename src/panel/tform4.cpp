@@ -135,6 +135,7 @@ void TForm4::Wire() {
   connect(DriveComboBox1, &QComboBox::activated, this,
           [this](int index) { Guarded([this, index] { DriveComboBox1Change(index); }); });
   connect(SpeedButton1, &QToolButton::clicked, this, guarded(&TForm4::SpeedButton1Click));
+  connect(Edit1, &QLineEdit::returnPressed, this, guarded(&TForm4::Edit1Enter));
   connect(Button1, &QPushButton::clicked, this, guarded(&TForm4::Button1Click));
   connect(SpeedButton2, &QPushButton::clicked, this, [this] { SetViewStyle(PanelViewStyle::LargeIcons); });
   connect(SpeedButton3, &QPushButton::clicked, this, [this] { SetViewStyle(PanelViewStyle::Table); });
@@ -230,6 +231,19 @@ void TForm4::ListView1DblClick() {
   const QString caption = Entries_->item(row)->text();
   if (PanelPath.isEmpty() || !DirectoryExists(PanelPath + caption)) return;
   PanelPath = PanelPath + caption + QLatin1Char('/');
+  FillPanelList(PanelPath);
+}
+
+// A folder typed into the path line is entered, as a path typed into the main
+// window's path box is; anything else leaves the panel as it was.
+void TForm4::Edit1Enter() {
+  auto parsed = SHGetDesktopFolder()->ParseDisplayName(Edit1->text().trimmed());
+  const QString path = parsed.IsError() ? QString() : ShellParsingName(parsed.Value().get());
+  if (!path.startsWith(QLatin1Char('/')) || !DirectoryExists(path)) {
+    Prompter().Beep();
+    return;
+  }
+  PanelPath = WithTrailingSlash(path);
   FillPanelList(PanelPath);
 }
 

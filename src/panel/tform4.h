@@ -65,6 +65,7 @@ class TForm4 : public QWidget {
   // The handlers, by design names.
   void DriveComboBox1Change(int index);
   void SpeedButton1Click();
+  void Edit1Enter();
   void Button1Click();
   void ListView1DblClick();
   void ListView1Click();

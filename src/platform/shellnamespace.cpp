@@ -113,9 +113,7 @@ std::string NameKey(ConstItemIdList child) {
 }
 
 void AppendNameTail(NameCollator& collator, ConstItemIdList child, std::string& key) {
-  collator.AppendKey(ChildDisplayName(child), key);
-  const QByteArray raw = ChildNameBytes(child);
-  key.append(raw.constData(), size_t(raw.size()));
+  AppendNameKey(collator, ChildDisplayName(child), ChildNameBytes(child), key);
 }
 
 FindData FindDataOfPath(const QByteArray& path, bool hiddenName) {

@@ -133,6 +133,11 @@ std::vector<std::uint32_t> SortKeys::SortedOrder() const {
   return order;
 }
 
+void AppendNameKey(NameCollator& collator, const QString& displayName, const QByteArray& rawName, std::string& key) {
+  collator.AppendKey(displayName, key);
+  key.append(rawName.constData(), size_t(rawName.size()));
+}
+
 void AppendBigEndian(std::string& key, std::uint64_t value) {
   for (int shift = 56; shift >= 0; shift -= 8) key.push_back(char((value >> shift) & 0xFF));
 }

@@ -58,6 +58,11 @@ class SortKeys {
   std::vector<std::uint32_t> Offsets_{0};
 };
 
+// The name part of every listing's key: the collation key of the name as
+// shown, then its raw bytes, so that names collating equal keep a fixed order.
+// The main list, the tree and the second panel all order names by it.
+void AppendNameKey(NameCollator& collator, const QString& displayName, const QByteArray& rawName, std::string& key);
+
 // Helpers for composing keys.
 void AppendBigEndian(std::string& key, std::uint64_t value);
 // Maps a signed value to an unsigned one of the same order.

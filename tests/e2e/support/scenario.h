@@ -15,11 +15,18 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <stdexcept>
 
 #include "temptree.h"
 #include "ui.h"
 #include "xdisplay.h"
+
+// Readable failure output for texts.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QStringList& texts, std::ostream* out) {
+  *out << '{' << texts.join(QStringLiteral(" | ")).toStdString() << '}';
+}
 
 namespace zarn::e2e {
 
