@@ -187,7 +187,8 @@ void TForm1::SpeedButton11Click() {
 
 void TForm1::ComboBox1Enter() {
   const QString text = ComboBox1->currentText();
-  if (RunCommandLine(text, CommandHistory_)) {
+  const QString folder = DirectoryExists(PathText()) ? PathText() : QString();
+  if (RunCommandLine(text, folder, CommandHistory_)) {
     const QSignalBlocker blocker(ComboBox1);
     ComboBox1->addItem(text);
     ComboBox1->setEditText(text);

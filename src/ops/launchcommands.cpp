@@ -56,12 +56,12 @@ TCommandLine SplitCommandLine(const QString& text) {
   return {text.left(blank), text.mid(blank + 1)};
 }
 
-bool RunCommandLine(const QString& text, QStringList& history) {
+bool RunCommandLine(const QString& text, const QString& folder, QStringList& history) {
   if (text.isEmpty()) return false;
   const TCommandLine command = SplitCommandLine(text);
   const bool noParameters = command.Parameters.isEmpty() || command.Parameters == QLatin1String(" ");
   const int result = ShellExecuteA(QStringLiteral("open"), ProgramFileName(command.Program),
-                                   noParameters ? QString() : command.Parameters, {}, SW_SHOWNORMAL);
+                                   noParameters ? QString() : command.Parameters, folder, SW_SHOWNORMAL);
   if (result < 32) Prompter().ShowMessage(QStringLiteral("Не могу выполнить: ") + command.Program);
   history.append(text);
   return true;

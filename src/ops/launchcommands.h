@@ -23,11 +23,13 @@ struct TCommandLine {
 };
 TCommandLine SplitCommandLine(const QString& text);
 
-// Runs a typed command line (Enter in the command box): an empty text does
-// nothing; a program that cannot be started shows "Не могу выполнить: " and the
-// program. Returns true when `text` is to go into the history (every non-empty
-// text, started or not), which it is then appended to.
-bool RunCommandLine(const QString& text, QStringList& history);
+// Runs a typed command line (Enter in the command box) in `folder`, the folder
+// the list shows (the current directory when empty), so that a command acts
+// where the person looks: an empty text does nothing; a program that cannot
+// be started shows "Не могу выполнить: " and the program. Returns true when
+// `text` is to go into the history (every non-empty text, started or not),
+// which it is then appended to.
+bool RunCommandLine(const QString& text, const QString& folder, QStringList& history);
 // The command line after Ctrl+J: the path in double quotes (escaped so that
 // it reaches the program as one argument), after a blank when there is text.
 QString CommandLineWithPath(const QString& commandLine, const QString& path);

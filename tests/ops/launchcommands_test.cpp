@@ -90,10 +90,10 @@ class LaunchCommandsTest : public testing::Test {
 
 TEST_F(LaunchCommandsTest, CommandLineRunsWithSplitParametersAndKeepsHistory) {
   QStringList history;
-  EXPECT_FALSE(RunCommandLine(QString(), history));
+  EXPECT_FALSE(RunCommandLine(QString(), {}, history));
   EXPECT_TRUE(history.isEmpty());
   const QString text = CommandLineWithPath(QuoteForCommandLine(Recorder_), QStringLiteral("/tmp/it's \"$(x)\";y"));
-  EXPECT_TRUE(RunCommandLine(text, history));
+  EXPECT_TRUE(RunCommandLine(text, {}, history));
   const auto recording = WaitForRecording();
   ASSERT_TRUE(recording);
   EXPECT_EQ(recording->Arguments, QStringList{QStringLiteral("/tmp/it's \"$(x)\";y")});
@@ -103,7 +103,7 @@ TEST_F(LaunchCommandsTest, CommandLineRunsWithSplitParametersAndKeepsHistory) {
 
 TEST_F(LaunchCommandsTest, OneBlankAfterTheProgramMeansNoParameters) {
   QStringList history;
-  RunCommandLine(QuoteForCommandLine(Recorder_) + QLatin1Char(' '), history);
+  RunCommandLine(QuoteForCommandLine(Recorder_) + QLatin1Char(' '), {}, history);
   const auto recording = WaitForRecording();
   ASSERT_TRUE(recording);
   EXPECT_TRUE(recording->Arguments.isEmpty());
@@ -111,9 +111,9 @@ TEST_F(LaunchCommandsTest, OneBlankAfterTheProgramMeansNoParameters) {
 
 TEST_F(LaunchCommandsTest, FailedStartsAreReportedAndStillEnterTheHistory) {
   QStringList history;
-  RunCommandLine(QStringLiteral("zarn-no-such-program-4711 -v"), history);
-  RunCommandLine(QStringLiteral("\"unclosed"), history);
-  RunCommandLine(QuoteForCommandLine(Recorder_) + QStringLiteral(" 'open quote"), history);
+  RunCommandLine(QStringLiteral("zarn-no-such-program-4711 -v"), {}, history);
+  RunCommandLine(QStringLiteral("\"unclosed"), {}, history);
+  RunCommandLine(QuoteForCommandLine(Recorder_) + QStringLiteral(" 'open quote"), {}, history);
   EXPECT_EQ(Prompts_.Messages,
             (QStringList{"Не могу выполнить: zarn-no-such-program-4711", "Не могу выполнить: \"",
                          "Не могу выполнить: " + QuoteForCommandLine(Recorder_)}));

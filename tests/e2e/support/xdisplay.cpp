@@ -79,7 +79,23 @@ void TXDisplay::Xdotool(const QStringList& arguments) {
   }
 }
 
+QPoint TXDisplay::Pointer() const {
+  if (!Connection_) return {};
+  Display* display = Connection(Connection_);
+  Window root = 0;
+  Window child = 0;
+  int x = 0;
+  int y = 0;
+  int windowX = 0;
+  int windowY = 0;
+  unsigned int mask = 0;
+  XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &windowX, &windowY, &mask);
+  return {x, y};
+}
+
 void TXDisplay::MoveTo(QPoint point) {
+  // xdotool's --sync waits for a motion, and there is none when the pointer is there already.
+  if (Pointer() == point) return;
   Xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(point.x()),
            QString::number(point.y())});
 }

@@ -26,6 +26,7 @@ class TXDisplay {
   QString Error() const { return Error_; }
 
   void MoveTo(QPoint point);
+  QPoint Pointer() const;
   void Click(QPoint point, int button = 1, int count = 1);
   // Presses and releases a key sequence in xdotool's notation ("F5", "ctrl+a", "Return").
   void Key(const QString& keys);
