@@ -11,6 +11,11 @@
 namespace zarn {
 namespace {
 
+// The reader's own reason, or nothing: Qt's "Unknown error" tells the user nothing.
+QString ReaderReason(const QImageReader& reader) {
+  return reader.error() == QImageReader::UnknownError ? QString() : reader.errorString();
+}
+
 // Run-length and LZW data reach at most a few thousand pixels per byte; an
 // "end of bitmap" escape or a huge GIF screen around a tiny frame reaches more.
 constexpr qint64 kMaxPixelsPerByte = 4096;
@@ -27,7 +32,7 @@ void RaiseAllocationLimitOnce() {
 
 ErrorOrDone CheckReaderSize(const QImageReader& reader, qint64 inputBytes) {
   const QSize size = reader.size();
-  if (!size.isValid()) return DamagedPictureError(reader.errorString());
+  if (!size.isValid()) return DamagedPictureError(ReaderReason(reader));
   auto checked = CheckPictureSize(size.width(), size.height());
   if (checked.IsError()) return checked;
   return CheckExpansion(size.width(), size.height(), qint64(size.width()) * size.height(), inputBytes,
@@ -40,7 +45,7 @@ ErrorOr<int> LargestImage(QImageReader& reader, qint64 inputBytes) {
   int best = 0;
   qint64 bestPixels = -1;
   for (int index = 0; index < count; ++index) {
-    if (count > 1 && !reader.jumpToImage(index)) return DamagedPictureError(reader.errorString());
+    if (count > 1 && !reader.jumpToImage(index)) return DamagedPictureError(ReaderReason(reader));
     auto checked = CheckReaderSize(reader, inputBytes);
     if (checked.IsError()) return checked.Error();
     const qint64 pixels = qint64(reader.size().width()) * reader.size().height();
@@ -49,7 +54,7 @@ ErrorOr<int> LargestImage(QImageReader& reader, qint64 inputBytes) {
       bestPixels = pixels;
     }
   }
-  if (count > 1 && !reader.jumpToImage(best)) return DamagedPictureError(reader.errorString());
+  if (count > 1 && !reader.jumpToImage(best)) return DamagedPictureError(ReaderReason(reader));
   return best;
 }
 
@@ -62,7 +67,7 @@ ErrorOr<TPicture> ReadWithQt(const QByteArray& bytes, const char* format, TImage
   if (!buffer.open(QIODevice::ReadOnly)) return DamagedPictureError(buffer.errorString());
   QImageReader reader(&buffer, format);
   reader.setAutoDetectImageFormat(false);
-  if (!reader.canRead()) return DamagedPictureError(reader.errorString());
+  if (!reader.canRead()) return DamagedPictureError(ReaderReason(reader));
   if (choice == TImageChoice::Largest) {
     auto index = LargestImage(reader, bytes.size());
     if (index.IsError()) return index.Error();
@@ -71,7 +76,7 @@ ErrorOr<TPicture> ReadWithQt(const QByteArray& bytes, const char* format, TImage
     if (checked.IsError()) return checked.Error();
   }
   QImage image = reader.read();
-  if (image.isNull()) return DamagedPictureError(reader.errorString());
+  if (image.isNull()) return DamagedPictureError(ReaderReason(reader));
   return TPicture::FromImage(std::move(image));
 }
 

@@ -55,7 +55,11 @@ QRect TPictureBox::DrawnRect() const { return Picture_.IsEmpty() ? QRect() : Pic
 void TPictureBox::paintEvent(QPaintEvent*) {
   if (Picture_.IsEmpty()) return;
   QPainter painter(this);
-  Picture_.Draw(painter, DrawnRect());
+  // A transparent picture shows the viewer's white background, not the
+  // panel's loading caption behind it.
+  const QRect drawn = DrawnRect();
+  painter.fillRect(drawn, Qt::white);
+  Picture_.Draw(painter, drawn);
 }
 
 TSHPIC::TSHPIC(QWidget* parent) : QWidget(parent, Qt::Window) {
