@@ -261,7 +261,7 @@ void TFILESCH::FinishSearch(const TSearchOutcome& outcome) {
     case SearchEnd::NoFolder:
       return;
     case SearchEnd::MissingFolder:
-      Prompter().ShowError(QStringLiteral("Выбранной папки не существует."));
+      Prompter().ShowMessage(QStringLiteral("Выбранной папки не существует."), QStringLiteral("Error"));
       return;
     case SearchEnd::Failed:
       RaiseError(outcome.ErrorText);

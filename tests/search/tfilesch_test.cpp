@@ -136,10 +136,11 @@ TEST_F(SearchWindowTest, NothingFound) {
 
 TEST_F(SearchWindowTest, MissingAndBlankStartFolders) {
   Start(Tree.Path("missing"), "*", "*");
-  EXPECT_EQ(Prompts.Errors, QStringList({"Выбранной папки не существует."}));
+  EXPECT_EQ(Prompts.Messages, QStringList({"Выбранной папки не существует."}));
+  EXPECT_EQ(Prompts.MessageCaptions, QStringList({"Error"}));
   Start("   ", "*", "*");
-  EXPECT_EQ(Prompts.Errors.size(), 1);
-  EXPECT_TRUE(Prompts.Messages.isEmpty());
+  EXPECT_EQ(Prompts.Messages.size(), 1);
+  EXPECT_TRUE(Prompts.Errors.isEmpty());
   EXPECT_TRUE(Window.Button2->isEnabled());
   EXPECT_FALSE(Window.Button3->isEnabled());
 }

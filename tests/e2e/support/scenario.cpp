@@ -192,7 +192,12 @@ void TZarnScenario::RightClickRow(const TWidget& view, int row) {
   X_.Click(QPoint(rect.left() + std::min(rect.width() / 2, 40), rect.center().y()), 3);
 }
 
-void TZarnScenario::ClickNamed(const QString& name, const QString& window) { Click(WaitWidget(name, window)); }
+void TZarnScenario::ClickNamed(const QString& name, const QString& window) {
+  const TWidget widget = WaitWidget(name, window);
+  // A click on a window brings it to the front first, as window managers do.
+  if (!window.isEmpty()) X_.Raise(Look().Window(window).value(QStringLiteral("window")).toString().toULongLong());
+  Click(widget);
+}
 
 void TZarnScenario::ClickButton(const QString& caption, const QString& windowClass) {
   const TUi ui = WaitFor(QStringLiteral("a button \"") + caption + QLatin1Char('"'), [&](const TUi& look) {
@@ -233,6 +238,12 @@ void TZarnScenario::AnswerInputBox(const QString& text) {
 
 QString TZarnScenario::TitleOf(const TWidget& window) const {
   return X_.WindowTitle(window.value(QStringLiteral("window")).toString().toULongLong());
+}
+
+void TZarnScenario::CloseByCloseBox(const QString& window) {
+  const TWidget shown = WaitFor(window + QStringLiteral(" shown"), [&](const TUi& ui) { return ui.Shown(window); }).Window(window);
+  X_.CloseWindow(shown.value(QStringLiteral("window")).toString().toULongLong());
+  WaitFor(window + QStringLiteral(" closed"), [&](const TUi& ui) { return !ui.Shown(window); });
 }
 
 void TZarnScenario::Fail(const QString& what, const TUi& last) {

@@ -89,6 +89,8 @@ class TZarnScenario : public testing::Test {
   void AnswerInputBox(const QString& text);
 
   QString TitleOf(const TWidget& window) const;
+  // Closes a shown window by its close box and waits until it is hidden.
+  void CloseByCloseBox(const QString& window);
   TXDisplay& X() { return X_; }
 
  private:

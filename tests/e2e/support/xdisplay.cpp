@@ -124,6 +124,26 @@ void TXDisplay::Wheel(QPoint point, int steps) {
   Xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(std::abs(steps)), button});
 }
 
+void TXDisplay::Raise(quint64 window) {
+  if (!Connection_ || window == 0) return;
+  XRaiseWindow(Connection(Connection_), Window(window));
+  XSync(Connection(Connection_), False);
+}
+
+void TXDisplay::CloseWindow(quint64 window) {
+  if (!Connection_ || window == 0) return;
+  Display* display = Connection(Connection_);
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = Window(window);
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display, Window(window), False, NoEventMask, &event);
+  XFlush(display);
+}
+
 QImage TXDisplay::Grab(const QRect& area) const {
   if (!Connection_) return {};
   Display* display = Connection(Connection_);

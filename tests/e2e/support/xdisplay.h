@@ -37,6 +37,11 @@ class TXDisplay {
   // Scrolls the wheel at a point: positive `steps` away from the user.
   void Wheel(QPoint point, int steps);
 
+  // Puts a window above the others, as a click on it does under a window manager.
+  void Raise(quint64 window);
+  // Asks a window to close, as a window manager's close box does.
+  void CloseWindow(quint64 window);
+
   QImage Grab(const QRect& area = {}) const;
   // The window's _NET_WM_NAME, as a window manager and task bar show it.
   QString WindowTitle(quint64 window) const;
