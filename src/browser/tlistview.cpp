@@ -36,11 +36,19 @@ TListView::TListView(QWidget* parent) : QTableView(parent) {
   verticalHeader()->hide();
   // Fixed row heights keep a list of a million rows as cheap as one of ten.
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  FitRowsToFont();
   horizontalHeader()->setHighlightSections(false);
   horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   horizontalHeader()->setStretchLastSection(false);
   TypingTimer_.invalidate();
+}
+
+void TListView::FitRowsToFont() { verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4); }
+
+// A larger font from the settings window must not leave its names clipped in rows of the old height.
+void TListView::changeEvent(QEvent* event) {
+  QTableView::changeEvent(event);
+  if (event->type() == QEvent::FontChange) FitRowsToFont();
 }
 
 void TListView::SetItems(TFolderItems* items) {

@@ -42,11 +42,14 @@ class TListView : public QTableView {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyboardSearch(const QString& search) override;
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
  private:
+  void FitRowsToFont();
+
   TFolderItems* Items_ = nullptr;
   QString TypedText_;
   QElapsedTimer TypingTimer_;

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -28,6 +29,8 @@ TFB::TFB(QWidget* parent) : QWidget(parent, Qt::Window) {
   setWindowTitle(QStringLiteral(" Для поиска"));
   CreateControls();
   FillDrives();
+  // Escape closes the window, as it does any dialog of the desktop.
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
   // Like a folder list control, it starts on the current directory.
   Directory_ = NormalFolderPath(QDir::currentPath());
   FillFolderList();

@@ -83,6 +83,7 @@ void TAboutBox::CreateControls() {
         QStringLiteral("Автор программы будет рад вашим письмам,\nзамечаниям и предложениям."));
   Button1 = new QPushButton(QStringLiteral("Ok"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
+  Button1->setDefault(true);  // Enter closes the box; help is asked for only by its button
   layout->addWidget(Button1);
   label(&TAboutBox::Label6, "Label6", QStringLiteral("Сайты автора программы:"));
   for (auto [member, name, site] : {std::tuple{&TAboutBox::Label7, "Label7", FirstSite},
@@ -92,7 +93,7 @@ void TAboutBox::CreateControls() {
     link->setCursor(Qt::PointingHandCursor);
     link->installEventFilter(this);
   }
-  label(&TAboutBox::Label9, "Label9", QStringLiteral("Картинки GIF читает собственный декодер программы."));
+  label(&TAboutBox::Label9, "Label9", QStringLiteral("Картинки GIF, BMP и ICO читаются с помощью Qt."));
   label(&TAboutBox::Label10, "Label10", QStringLiteral("Картинки PNG читаются с помощью libpng и zlib."));
   label(&TAboutBox::Label5, "Label5", QStringLiteral("Программа бесплатна; пользуйтесь на свой страх и риск."));
   connect(Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Button1Click(); }); });

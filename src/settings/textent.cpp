@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QResizeEvent>
+#include <QShortcut>
 
 #include "platform/guard.h"
 #include "platform/prompter.h"
@@ -20,6 +21,8 @@ TExtent::TExtent(QWidget* parent) : QWidget(parent, Qt::Window) {
   setWindowTitle(QStringLiteral("  Настройка расширений"));
   CreateControls();
   resize(640, 360);
+  // Escape closes the window, as it does any dialog of the desktop.
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
   Extent = this;
 }
 

@@ -1,10 +1,13 @@
 #include "settings/tset1.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QRegularExpression>
+#include <QShortcut>
 
 #include <algorithm>
 
@@ -63,6 +66,8 @@ TSet1::TSet1(QWidget* parent) : QWidget(parent, Qt::Window) {
   setWindowTitle(QStringLiteral(" Выбери , что нравится."));
   CreateControls();
   FormCreate();
+  // Escape closes the window, as it does any dialog of the desktop.
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
   Set1 = this;
 }
 
@@ -106,6 +111,8 @@ void TSet1::CreateControls() {
   connect(Button2, &QPushButton::clicked, this, [this] { Guarded([this] { Button2Click(); }); });
   connect(Button4, &QPushButton::clicked, this, [this] { Guarded([this] { Button4Click(); }); });
   connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+  // Enter in the font field applies it, as "Вернуться" does.
+  connect(Edit3, &QLineEdit::returnPressed, this, [this] { Button3Click(); });
 }
 
 void TSet1::FormCreate() {
@@ -118,7 +125,11 @@ void TSet1::FormCreate() {
 
 std::optional<QString> TSet1::ChooseProgram() {
   if (ProgramChooser) return ProgramChooser();
-  if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty()) return std::nullopt;
+  const int answer = OpenDialog1->exec();
+  // Enter on a typed path closes the dialog while its name completer's list
+  // may still be up; left alone, that list would eat the next click.
+  for (QCompleter* completer : OpenDialog1->findChildren<QCompleter*>()) completer->popup()->hide();
+  if (answer != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty()) return std::nullopt;
   return OpenDialog1->selectedFiles().constFirst();
 }
 
