@@ -118,6 +118,7 @@ void DescribeText(const QWidget& widget, QJsonObject& object) {
   const QString text = QStringLiteral("text");
   if (const auto* label = qobject_cast<const QLabel*>(&widget)) {
     object[text] = label->text();
+    object[QStringLiteral("textWidth")] = label->fontMetrics().horizontalAdvance(label->text());
   } else if (const auto* button = qobject_cast<const QAbstractButton*>(&widget)) {
     object[text] = button->text();
     object[QStringLiteral("checkable")] = button->isCheckable();

@@ -58,7 +58,7 @@ void TMainCommandHost::RefreshTree() { Form_.RefreshTree(TreeNodeToRefresh); }
 QString TMainCommandHost::PathText() const { return Form_.PathText(); }
 void TMainCommandHost::SetPath(const QString& pathText) { Form_.SetPath(pathText); }
 void TMainCommandHost::SetStatusText(const QString& text) { Form_.SetStatus(text); }
-void TMainCommandHost::SetSummaryText(const QString& text) { Form_.Label1->setText(text); }
+void TMainCommandHost::SetSummaryText(const QString& text) { Form_.ShowSummary(text); }
 QString TMainCommandHost::PanelPath() const { return zarn::PanelPath; }
 void TMainCommandHost::ShowPanel() { ShowSecondPanel(); }
 

@@ -136,10 +136,12 @@ void TForm1::CreateTopPanel() {
   DriveComboBox1->setFont(ArialBold(11));
   AddLabel(Panel1, "Label4", QStringLiteral("из"), {133, 35, 20, 21})->setFont(ArialBold(16));
   Shape1 = AddShape(Panel1, "Shape1", {157, 35, 110, 18}, QColor(0, 255, 255));
-  Label5 = AddLabel(Panel1, "Label5", QString(), {159, 35, 110, 13});
+  // The totals sit on the bar, in the middle of its height.
+  Label5 = AddLabel(Panel1, "Label5", QString(), {159, 35, 110, 18});
   Label5->setFont(ArialBold(10));
+  Label5->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   Shape2 = AddShape(Panel1, "Shape2", {267, 35, 110, 18}, QColor(255, 255, 0));
-  Label6 = AddLabel(Panel1, "Label6", QString(), {263, 35, 110, 13});
+  Label6 = AddLabel(Panel1, "Label6", QString(), {263, 35, 110, 18});
   Label6->setFont(ArialBold(10));
   Label6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   AddLabel(Panel1, "Label7", QStringLiteral("свободно"), {380, 37, 63, 16});
@@ -252,6 +254,17 @@ QToolButton* TForm1::AddSpeedButton(QWidget* panel, const ButtonSpec& design) {
   if (design.Glyph) button->setProperty("glyph", QLatin1String(design.Glyph));
   if (design.RightAnchored) RightAnchored_.push_back({button, design.Geometry.left()});
   return button;
+}
+
+void TForm1::ShowSummary(const QString& text) {
+  // The summary of a huge selection is wider than its place: the font gets
+  // smaller rather than the end of the line being cut off.
+  QFont font = ArialBold(13);
+  while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(text) > Label1->width()) {
+    font.setPixelSize(font.pixelSize() - 1);
+  }
+  Label1->setFont(font);
+  Label1->setText(text);
 }
 
 void TForm1::SetStatus(const QString& text) {

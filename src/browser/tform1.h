@@ -106,6 +106,8 @@ class TForm1 : public QMainWindow {
 
   // Sets the status label and repaints it at once.
   void SetStatus(const QString& text);
+  // Writes the selection summary into Label1, all of it in view.
+  void ShowSummary(const QString& text);
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -85,7 +85,7 @@ void TForm1::RunMarkOperation(MarkOperation operation, const QString& mask) {
 void TForm1::ListingReplaced() {
   ++Commands_->Host.Generation;
   Commands_->Workers.StopAll();
-  Label1->setText(InitialSelectionText);
+  ShowSummary(InitialSelectionText);
 }
 
 // Keys of the marking and file-command layer; false for other commands.

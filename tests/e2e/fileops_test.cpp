@@ -29,9 +29,7 @@ class FileOpsScenario : public TZarnScenario {
   }
 
   void GoTo(const QString& folder) {
-    ClickNamed(QStringLiteral("cbPath"), QStringLiteral("Form1"));
-    Key(QStringLiteral("ctrl+a"));
-    Type(Home(folder));
+    FillField(QStringLiteral("cbPath"), QStringLiteral("Form1"), Home(folder));
     Key(QStringLiteral("Return"));
     WaitListing(Home(folder + QLatin1Char('/')));
   }

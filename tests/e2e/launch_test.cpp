@@ -41,10 +41,7 @@ class LaunchScenario : public TZarnScenario {
   }
 
   void RunCommand(const QString& text) {
-    ClickNamed(QStringLiteral("ComboBox1"), QStringLiteral("Form1"));
-    Key(QStringLiteral("ctrl+a"));
-    Type(text);
-    WaitText(QStringLiteral("ComboBox1"), text, QStringLiteral("Form1"));
+    FillField(QStringLiteral("ComboBox1"), QStringLiteral("Form1"), text);
     Key(QStringLiteral("Return"));
   }
 };

@@ -1,6 +1,8 @@
 // The list as the keyboard drives it: cursor keys, marks by hand and by mask,
 // the selection summary and the selection-modes window.
 
+#include <unistd.h>
+
 #include "scenario.h"
 
 namespace zarn::e2e {
@@ -30,10 +32,7 @@ class MarkingScenario : public TZarnScenario {
     ClickNamed(QStringLiteral("SpeedButton20"), QStringLiteral("Form1"));
     WaitWidget(QStringLiteral("Edit1"), QStringLiteral("Selekt"));
     ClickNamed(QStringLiteral("RadioGroup1Item%1").arg(choice), QStringLiteral("Selekt"));
-    ClickNamed(QStringLiteral("Edit1"), QStringLiteral("Selekt"));
-    Key(QStringLiteral("ctrl+a"));
-    Type(mask);
-    WaitText(QStringLiteral("Edit1"), mask, QStringLiteral("Selekt"));
+    FillField(QStringLiteral("Edit1"), QStringLiteral("Selekt"), mask);
     Key(QStringLiteral("Return"));
   }
 };
@@ -88,6 +87,26 @@ TEST_F(MarkingScenario, MarksByHandByMaskAndTheirSummary) {
   WaitSummary(1, 0, QStringLiteral("4"));
 }
 
+TEST_F(MarkingScenario, TheSummaryOfAHugeSelectionAndTheFreeSpaceStayReadable) {
+  for (int i = 0; i < 2000; ++i) CreateFile(QStringLiteral("x/f%1").arg(i));
+  CreateFile(QStringLiteral("x/sparse"));
+  ASSERT_EQ(::truncate(Home(QStringLiteral("x/sparse")).toUtf8().constData(), qint64(1) << 40), 0);
+  StartIn(QStringLiteral("x"));
+  SelectMainRow(QStringLiteral("f0"));
+  Key(QStringLiteral("KP_Add"));
+  AnswerInputBox(QStringLiteral("*"));
+  const TUi ui = WaitText(QStringLiteral("Label1"), QStringLiteral("Выделено в 0 папках и в 2001 файлах: 1 073 743 824 KB"),
+                          QStringLiteral("Form1"));
+  const TWidget summary = ui.Widget(QStringLiteral("Label1"), QStringLiteral("Form1"));
+  EXPECT_LE(summary.value(QStringLiteral("textWidth")).toInt(), summary.value(QStringLiteral("w")).toInt());
+  // The free-space totals sit in the middle of their bar.
+  for (const auto& [label, bar] : {std::pair{"Label5", "Shape1"}, std::pair{"Label6", "Shape2"}}) {
+    EXPECT_NEAR(CentreOf(ui.Widget(QLatin1String(label), QStringLiteral("Form1"))).y(),
+                CentreOf(ui.Widget(QLatin1String(bar), QStringLiteral("Form1"))).y(), 1)
+        << label;
+  }
+}
+
 TEST_F(MarkingScenario, MarkMissingComparesEveryPanelEntry) {
   CreateFile(QStringLiteral("panel/a.txt"));
   CreateFile(QStringLiteral("panel/c.txt"));
@@ -97,9 +116,7 @@ TEST_F(MarkingScenario, MarkMissingComparesEveryPanelEntry) {
   StartIn(QStringLiteral("panel"));
   ClickNamed(QStringLiteral("SpeedButton15"), QStringLiteral("Form1"));
   WaitText(QStringLiteral("Edit1"), Home(QStringLiteral("panel/")), QStringLiteral("Form4"));
-  ClickNamed(QStringLiteral("cbPath"), QStringLiteral("Form1"));
-  Key(QStringLiteral("ctrl+a"));
-  Type(Home(QStringLiteral("x")));
+  FillField(QStringLiteral("cbPath"), QStringLiteral("Form1"), Home(QStringLiteral("x")));
   Key(QStringLiteral("Return"));
   WaitListing(Home(QStringLiteral("x/")));
   RunSelectionMode(1, QStringLiteral("*.*"));

@@ -10,10 +10,7 @@ namespace {
 class NavigationScenario : public TZarnScenario {
  protected:
   void TypeIntoPathBox(const QString& text) {
-    ClickNamed(QStringLiteral("cbPath"), QStringLiteral("Form1"));
-    Key(QStringLiteral("ctrl+a"));
-    Type(text);
-    WaitText(QStringLiteral("cbPath"), text, QStringLiteral("Form1"));
+    FillField(QStringLiteral("cbPath"), QStringLiteral("Form1"), text);
     Key(QStringLiteral("Return"));
   }
 

@@ -31,9 +31,7 @@ class PanelScenario : public TZarnScenario {
   TWidget PanelList() { return WaitWidget(QStringLiteral("ListView1"), QStringLiteral("Form4")); }
 
   void GoTo(const QString& folder) {
-    ClickNamed(QStringLiteral("cbPath"), QStringLiteral("Form1"));
-    Key(QStringLiteral("ctrl+a"));
-    Type(folder);
+    FillField(QStringLiteral("cbPath"), QStringLiteral("Form1"), folder);
     Key(QStringLiteral("Return"));
     WaitListing(folder + QLatin1Char('/'));
   }
@@ -101,8 +99,11 @@ TEST_F(PanelScenario, ThePanelBrowsesCreatesAndRenames) {
               return widget.value(QStringLiteral("class")).toString().contains(QStringLiteral("LineEdit"));
             }).isEmpty();
   });
-  Key(QStringLiteral("ctrl+a"));
-  Type(QStringLiteral("Другая"));
+  TypeOver(QStringLiteral("Другая"), [](const TUi& ui) {
+    return TextOf(FindWithin(ui.Widget(QStringLiteral("ListView1"), QStringLiteral("Form4")), [](const TWidget& widget) {
+      return widget.value(QStringLiteral("class")).toString().contains(QStringLiteral("LineEdit"));
+    }));
+  });
   Key(QStringLiteral("Return"));
   WaitText(QStringLiteral("qt_msgbox_label"),
            QStringLiteral("Меняем имя : ") + Home(QStringLiteral("x/Новая")) + QStringLiteral(" - на  -") +
@@ -125,9 +126,7 @@ TEST_F(PanelScenario, TheTypedPathOfThePanelIsEntered) {
   StartIn(QStringLiteral(""));
   ClickNamed(QStringLiteral("SpeedButton15"), QStringLiteral("Form1"));
   WaitPanelOn(Home() + QLatin1Char('/'));
-  ClickNamed(QStringLiteral("Edit1"), QStringLiteral("Form4"));
-  Key(QStringLiteral("ctrl+a"));
-  Type(Home(QStringLiteral("x/sub")));
+  FillField(QStringLiteral("Edit1"), QStringLiteral("Form4"), Home(QStringLiteral("x/sub")));
   Key(QStringLiteral("Return"));
   WaitPanelOn(Home(QStringLiteral("x/sub/")));
   EXPECT_EQ(RowTexts(PanelList()), QStringList{QStringLiteral("inner.txt")});

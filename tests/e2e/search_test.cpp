@@ -19,12 +19,7 @@ class SearchScenario : public TZarnScenario {
     WaitText(QStringLiteral("Edit1"), Home(folder), QStringLiteral("FILESCH"));
   }
 
-  void Fill(const QString& field, const QString& text) {
-    ClickNamed(field, QStringLiteral("FILESCH"));
-    Key(QStringLiteral("ctrl+a"));
-    Type(text);
-    WaitText(field, text, QStringLiteral("FILESCH"));
-  }
+  void Fill(const QString& field, const QString& text) { FillField(field, QStringLiteral("FILESCH"), text); }
 
   void Tick(const QString& box) {
     ClickNamed(box, QStringLiteral("FILESCH"));

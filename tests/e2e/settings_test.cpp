@@ -16,13 +16,6 @@ class SettingsScenario : public TZarnScenario {
     WaitListing(Home(folder));
   }
 
-  void Fill(const QString& field, const QString& window, const QString& text) {
-    ClickNamed(field, window);
-    Key(QStringLiteral("ctrl+a"));
-    Type(text);
-    WaitText(field, text, window);
-  }
-
   // Chooses a program in the program chooser by typing its path.
   void ChooseProgram(const QString& path) {
     const TUi ui = WaitFor(QStringLiteral("the program chooser"), [](const TUi& look) {
@@ -31,8 +24,7 @@ class SettingsScenario : public TZarnScenario {
     EXPECT_EQ(TitleOf(ui.Window(QStringLiteral("OpenDialog1"))), QStringLiteral("Выберите программу"));
     // Qt's own dialog, in Russian like the rest.
     EXPECT_FALSE(ui.WithText(QStringLiteral("Отмена"), QStringLiteral("QPushButton"), QStringLiteral("OpenDialog1")).isEmpty());
-    ClickNamed(QStringLiteral("fileNameEdit"), QStringLiteral("OpenDialog1"));
-    Type(path);
+    FillField(QStringLiteral("fileNameEdit"), QStringLiteral("OpenDialog1"), path);
     Key(QStringLiteral("Return"));
     WaitFor(QStringLiteral("the chooser closed"), [](const TUi& look) { return !look.Shown(QStringLiteral("OpenDialog1")); });
   }
@@ -52,14 +44,14 @@ TEST_F(SettingsScenario, ExternalProgramsAndTheListFont) {
   WaitText(QStringLiteral("Edit1"), Home(QStringLiteral("bin/view")), QStringLiteral("Set1"));
   ClickNamed(QStringLiteral("CheckBox1"), QStringLiteral("Set1"));
 
-  Fill(QStringLiteral("Edit3"), QStringLiteral("Set1"), QStringLiteral("abc"));
+  FillField(QStringLiteral("Edit3"), QStringLiteral("Set1"), QStringLiteral("abc"));
   ClickNamed(QStringLiteral("Button3"), QStringLiteral("Set1"));
   WaitText(QStringLiteral("qt_msgbox_label"), QStringLiteral("'abc' is not a valid integer value"), QStringLiteral("MessageBox"));
   Key(QStringLiteral("Return"));
   WaitFor(QStringLiteral("the error closed"), [](const TUi& ui) { return !ui.Shown(QStringLiteral("MessageBox")); });
   EXPECT_TRUE(Look().Shown(QStringLiteral("Set1")));
 
-  Fill(QStringLiteral("Edit3"), QStringLiteral("Set1"), QStringLiteral("26"));
+  FillField(QStringLiteral("Edit3"), QStringLiteral("Set1"), QStringLiteral("26"));
   Key(QStringLiteral("Return"));
   const TUi ui = WaitFor(QStringLiteral("the settings window closed"), [](const TUi& look) { return !look.Shown(QStringLiteral("Set1")); });
   const TWidget list = ui.Widget(QStringLiteral("ListView"), QStringLiteral("Form1"));

@@ -28,8 +28,7 @@ TEST_F(ViewerScenario, ATextFileWholeAsHexInAnotherCodePageAndSearched) {
   TUi ui = WaitText(QStringLiteral("Memo1"), QStringLiteral("First line\nSecond LINE with words\n"), QStringLiteral("RF"));
   EXPECT_EQ(TitleOf(ui.Window(QStringLiteral("RF"))),
             QStringLiteral(" Просмотр файла - ") + Home(QStringLiteral("x/notes.txt")) + QStringLiteral(" - Размер : 34"));
-  ClickNamed(QStringLiteral("Edit1"), QStringLiteral("RF"));
-  Type(QStringLiteral("line"));
+  FillField(QStringLiteral("Edit1"), QStringLiteral("RF"), QStringLiteral("line"));
   Key(QStringLiteral("Return"));
   WaitFor(QStringLiteral("the first match selected"), [](const TUi& look) {
     return look.Widget(QStringLiteral("Memo1"), QStringLiteral("RF")).value(QStringLiteral("selectedText")).toString() ==
@@ -77,8 +76,7 @@ TEST_F(ViewerScenario, ABigFileOpensAsHexPagesThatKeysTurn) {
   WaitFor(QStringLiteral("the first page again"), [](const TUi& ui) {
     return ui.Text(QStringLiteral("Memo1"), QStringLiteral("RF")).startsWith(QStringLiteral("00000000:"));
   });
-  ClickNamed(QStringLiteral("Edit1"), QStringLiteral("RF"));
-  Type(QStringLiteral("NEEDLE"));
+  FillField(QStringLiteral("Edit1"), QStringLiteral("RF"), QStringLiteral("NEEDLE"));
   Key(QStringLiteral("Return"));
   WaitFor(QStringLiteral("the page of the match"), [](const TUi& ui) {
     const TWidget memo = ui.Widget(QStringLiteral("Memo1"), QStringLiteral("RF"));

@@ -223,15 +223,35 @@ void TZarnScenario::SelectMainRow(const QString& name) {
   });
 }
 
+void TZarnScenario::TypeOver(const QString& text, const std::function<QString(const TUi&)>& shown) {
+  constexpr int Attempts = 4;
+  for (int attempt = 1;; ++attempt) {
+    Key(QStringLiteral("ctrl+a"));
+    if (text.isEmpty()) {
+      Key(QStringLiteral("BackSpace"));
+    } else {
+      Type(text);
+    }
+    if (attempt == Attempts) break;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 3000) {
+      const TUi ui = Look();
+      if (ui.Answered() && shown(ui) == text) return;
+      QThread::msleep(PollMilliseconds);
+    }
+  }
+  WaitFor(QStringLiteral("the typed text \"") + text + QLatin1Char('"'), [&](const TUi& ui) { return shown(ui) == text; });
+}
+
+void TZarnScenario::FillField(const QString& name, const QString& window, const QString& text) {
+  ClickNamed(name, window);
+  TypeOver(text, [&](const TUi& ui) { return ui.Text(name, window); });
+}
+
 void TZarnScenario::AnswerInputBox(const QString& text) {
   WaitWidget(QStringLiteral("Edit"), QStringLiteral("InputBox"));
-  Key(QStringLiteral("ctrl+a"));
-  if (text.isEmpty()) {
-    Key(QStringLiteral("BackSpace"));
-  } else {
-    Type(text);
-  }
-  WaitText(QStringLiteral("Edit"), text, QStringLiteral("InputBox"));
+  TypeOver(text, [](const TUi& ui) { return ui.Text(QStringLiteral("Edit"), QStringLiteral("InputBox")); });
   Key(QStringLiteral("Return"));
   WaitFor(QStringLiteral("the input box gone"), [](const TUi& ui) { return !ui.Shown(QStringLiteral("InputBox")); });
 }

@@ -83,6 +83,14 @@ class TZarnScenario : public testing::Test {
   void ClickButton(const QString& caption, const QString& windowClass = {});
   void Key(const QString& keys) { X_.Key(keys); }
   void Type(const QString& text) { X_.Type(text); }
+  // Types `text` over what the focused edit holds (selected with Ctrl+A) and
+  // waits until `shown` reads it. xdotool puts characters missing from the
+  // keyboard map on a spare key just before pressing it, and a program may
+  // read that key before it has seen the new map; such a text is typed again,
+  // as a person would.
+  void TypeOver(const QString& text, const std::function<QString(const TUi&)>& shown);
+  // Clicks the named edit of a window and types `text` over its content.
+  void FillField(const QString& name, const QString& window, const QString& text);
   // Puts the keyboard cursor on a row of the main list by clicking it.
   void SelectMainRow(const QString& name);
   // Answers an input box: replaces its text and presses Enter.
