@@ -7,6 +7,7 @@
 
 #include "platform/filenames.h"
 #include "platform/gioobjects.h"
+#include "platform/guard.h"
 #include "platform/launcher.h"
 #include "platform/pathtext.h"
 
@@ -107,10 +108,9 @@ ErrorOrDone LaunchWithFile(GAppInfo* application, const QString& path) {
   return Done{};
 }
 
-const char* const CommonTerminals[] = {"x-terminal-emulator", "gnome-terminal", "konsole",  "xfce4-terminal",
-                                       "mate-terminal",       "lxterminal",     "qterminal", "terminator",
-                                       "tilix",               "alacritty",      "kitty",    "foot",
-                                       "urxvt",               "xterm"};
+const char* const CommonTerminals[] = {"gnome-terminal", "konsole",   "xfce4-terminal", "mate-terminal", "lxterminal",
+                                       "qterminal",      "terminator", "tilix",          "alacritty",     "kitty",
+                                       "foot",           "urxvt",      "xterm"};
 
 }  // namespace
 
@@ -180,6 +180,8 @@ ErrorOrDone LaunchApplication(const QString& applicationId, const QString& path)
 }
 
 QString TerminalProgram() {
+  // Debian's alternatives name the terminal the system was set up to use.
+  if (auto chosen = FindProgram(QStringLiteral("x-terminal-emulator")); !chosen.IsError()) return chosen.Value();
   QString program;
   GList* all = g_app_info_get_all();
   for (GList* node = all; node && program.isEmpty(); node = node->next) {
@@ -212,8 +214,11 @@ ErrorOrDone OpenTerminalIn(const QString& folder) {
   const QString program = TerminalProgram();
   if (program.isEmpty()) return OsError::WithText(QStringLiteral("Не найдена программа терминала"), folder);
   // The terminal's shell starts in its working directory; no option of any
-  // one terminal is needed for that.
-  return StartDetached(program, {}, folder);
+  // one terminal is needed for that. A terminal that cannot open its window
+  // ends at once: that is said, not passed over.
+  return StartWatched(program, {}, folder, std::chrono::seconds(3), [program](const QString& failure) {
+    ReportError(QStringLiteral("Терминал не открылся: ") + program + QStringLiteral(" ") + failure);
+  });
 }
 
 ClipboardPath PathForClipboard(const QString& path) {

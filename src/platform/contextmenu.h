@@ -85,13 +85,14 @@ ErrorOrDone OpenWithDefault(const QString& path);
 // Starts the application `applicationId` with `path` as its file.
 ErrorOrDone LaunchApplication(const QString& applicationId, const QString& path);
 
-// The terminal program: the first application of the category
-// TerminalEmulator whose program exists, else x-terminal-emulator or a common
-// terminal found in PATH. Empty when there is none.
+// The terminal program: x-terminal-emulator (the system's chosen terminal),
+// else the first application of the category TerminalEmulator whose program
+// exists, else a common terminal found in PATH. Empty when there is none.
 QString TerminalProgram();
 // The folder a terminal opens in for `path`: the folder itself, or a file's folder.
 QString TerminalFolderFor(const QString& path, bool isFolder);
-// Starts the terminal with `folder` as its working directory.
+// Starts the terminal with `folder` as its working directory; a terminal that
+// ends with a failure within seconds is reported through the error guard.
 ErrorOrDone OpenTerminalIn(const QString& folder);
 
 // The two forms of a path put on the clipboard: readable text (bytes that are

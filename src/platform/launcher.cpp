@@ -1,5 +1,6 @@
 #include "platform/launcher.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QRegularExpression>
 #include <QSocketNotifier>
@@ -97,41 +98,50 @@ ErrorOr<GPid> Spawn(const QString& program, const QStringList& arguments, const 
 
 std::vector<QEventLoop*> ActiveWaits;  // only from the GUI thread
 
-// Reaps `pid` once it has ended and then calls `onEnd`. A pidfd makes the end
-// an ordinary socket event for Qt's loop; kernels without one are polled.
-void WatchChild(pid_t pid, std::function<void()> onEnd) {
-  auto reaped = [pid] {
-    int status = 0;
+// Reaps `pid` once it has ended and then calls `onEnd` with its wait status
+// (0 when another watcher reaped it first). A pidfd makes the end an ordinary
+// socket event for Qt's loop; kernels without one are polled.
+void WatchChild(pid_t pid, std::function<void(int status)> onEnd) {
+  auto reaped = [pid](int& status) {
     const pid_t result = ::waitpid(pid, &status, WNOHANG);
     // ECHILD: another watcher (GLib's) has already reaped it.
+    if (result < 0 && errno == ECHILD) status = 0;
     return result == pid || (result < 0 && errno == ECHILD);
   };
 #ifdef SYS_pidfd_open
   const int descriptor = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
   if (descriptor < 0 && errno == ESRCH) {
-    onEnd();
+    onEnd(0);
     return;
   }
   if (descriptor >= 0) {
     auto* notifier = new QSocketNotifier(descriptor, QSocketNotifier::Read);
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [=] {
-      reaped();
+      int status = 0;
+      reaped(status);
       notifier->setEnabled(false);
       notifier->deleteLater();
       ::close(descriptor);
-      onEnd();
+      onEnd(status);
     });
     return;
   }
 #endif
   auto* timer = new QTimer;
   QObject::connect(timer, &QTimer::timeout, timer, [=] {
-    if (!reaped()) return;
+    int status = 0;
+    if (!reaped(status)) return;
     timer->stop();
     timer->deleteLater();
-    onEnd();
+    onEnd(status);
   });
   timer->start(25);
+}
+
+// How a program that ended badly ended, in the program's words.
+QString FailureOf(int status) {
+  if (WIFSIGNALED(status)) return QStringLiteral("прервана сигналом %1").arg(WTERMSIG(status));
+  return QStringLiteral("завершилась с кодом %1").arg(WEXITSTATUS(status));
 }
 
 WaitEnd WaitForChild(pid_t pid) {
@@ -142,7 +152,7 @@ WaitEnd WaitForChild(pid_t pid) {
   auto state = std::make_shared<TState>();
   QEventLoop loop;
   state->Loop = &loop;
-  WatchChild(pid, [state] {
+  WatchChild(pid, [state](int) {
     state->Ended = true;
     if (state->Loop) state->Loop->quit();
   });
@@ -216,6 +226,19 @@ ErrorOrDone StartDetached(const QString& program, const QStringList& arguments, 
   // the program is nobody's zombie when it ends.
   auto pid = Spawn(program, arguments, directory, G_SPAWN_DEFAULT);
   if (pid.IsError()) return pid.Error();
+  return Done{};
+}
+
+ErrorOrDone StartWatched(const QString& program, const QStringList& arguments, const QString& directory,
+                         std::chrono::milliseconds grace, std::function<void(const QString&)> onEarlyFailure) {
+  auto pid = Spawn(program, arguments, directory, G_SPAWN_DO_NOT_REAP_CHILD);
+  if (pid.IsError()) return pid.Error();
+  QElapsedTimer clock;
+  clock.start();
+  WatchChild(pid.Value(), [clock, grace, onEarlyFailure = std::move(onEarlyFailure)](int status) {
+    const bool failed = (WIFEXITED(status) && WEXITSTATUS(status) != 0) || WIFSIGNALED(status);
+    if (failed && clock.elapsed() <= grace.count()) onEarlyFailure(FailureOf(status));
+  });
   return Done{};
 }
 

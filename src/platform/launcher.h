@@ -8,6 +8,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
+#include <functional>
+
 #include "platform/errors.h"
 
 namespace zarn {
@@ -43,6 +46,13 @@ ErrorOr<QString> FindProgram(const QString& program);
 // Starts `program` (as FindProgram takes it) with `arguments`, not waiting for
 // it, in `directory` or else in the current directory.
 ErrorOrDone StartDetached(const QString& program, const QStringList& arguments, const QString& directory = {});
+
+// Starts `program` as StartDetached does and watches it: when it ends with a
+// failure within `grace` (it could not open its window, say), `onEarlyFailure`
+// is called on the GUI thread with how it ended ("завершилась с кодом 1").
+// GUI thread only.
+ErrorOrDone StartWatched(const QString& program, const QStringList& arguments, const QString& directory,
+                         std::chrono::milliseconds grace, std::function<void(const QString&)> onEarlyFailure);
 
 // The shell's open: `file` is a program (path or PATH name, surrounding double
 // quotes removed) started with `parameters` split as above, or else a document,

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include <algorithm>
 #include <cerrno>
 
 #include "platform/filenames.h"
+#include "platform/guard.h"
 #include "temptree.h"
 #include "testdesktop.h"
 
@@ -166,8 +169,34 @@ TEST_F(ContextMenuTest, OpenStartsTheDefaultApplicationWithThePath) {
   EXPECT_EQ(RecordedArguments(), QList<QByteArray>{ToNativeName(path)});
 }
 
-TEST_F(ContextMenuTest, TerminalStartsInTheItemsFolder) {
+// PATH for one test: a folder of the test's own, then (when kept) the rest.
+class ScopedPath {
+ public:
+  ScopedPath(const QString& folder, bool keepRest) : Saved_(qgetenv("PATH")) {
+    qputenv("PATH", folder.toUtf8() + (keepRest ? ":" + Saved_ : QByteArray()));
+  }
+  ~ScopedPath() { qputenv("PATH", Saved_); }
+
+ private:
+  QByteArray Saved_;
+};
+
+TEST_F(ContextMenuTest, TerminalIsTheSystemsChosenOneElseTheDesktopsEntry) {
+  TempTree bin;
+  bin.CreateSymlink("x-terminal-emulator", ToNativeName(Desktop.RecorderScript()));
+  {
+    ScopedPath path(bin.Root(), true);
+    EXPECT_EQ(TerminalProgram(), bin.Path(QStringLiteral("x-terminal-emulator")));
+  }
+  TempTree empty;
+  ScopedPath path(empty.Root(), false);
   EXPECT_EQ(TerminalProgram(), Desktop.RecorderScript());
+}
+
+TEST_F(ContextMenuTest, TerminalStartsInTheItemsFolder) {
+  TempTree bin;
+  bin.CreateSymlink("x-terminal-emulator", ToNativeName(Desktop.RecorderScript()));
+  ScopedPath path(bin.Root(), true);
   const QString file = Tree.Path(QStringLiteral("notes.txt"));
   EXPECT_EQ(TerminalFolderFor(file, false), Tree.Root());
   EXPECT_EQ(TerminalFolderFor(Tree.Path(QStringLiteral("folder")), true), Tree.Path(QStringLiteral("folder")));
@@ -177,6 +206,21 @@ TEST_F(ContextMenuTest, TerminalStartsInTheItemsFolder) {
   ASSERT_TRUE(Desktop.WaitForArguments().has_value());
   EXPECT_EQ(Desktop.RecordedFolder(), ToNativeName(Tree.Path(QStringLiteral("folder"))));
   EXPECT_TRUE(OpenTerminalIn(file).IsError());
+}
+
+TEST_F(ContextMenuTest, ATerminalThatEndsAtOnceWithAFailureIsReported) {
+  TempTree bin;
+  bin.CreateFile("x-terminal-emulator", "#!/bin/sh\nexit 3\n");
+  bin.SetMode("x-terminal-emulator", 0755);
+  ScopedPath path(bin.Root(), true);
+  QStringList reported;
+  SetErrorReporter([&](const QString& text) { reported << text; });
+  ASSERT_FALSE(OpenTerminalIn(Tree.Root()).IsError());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !reported.isEmpty(); }, 10000));
+  SetErrorReporter({});
+  ASSERT_EQ(reported.size(), 1);
+  EXPECT_EQ(reported.first(), QStringLiteral("Терминал не открылся: ") + bin.Path(QStringLiteral("x-terminal-emulator")) +
+                                  QStringLiteral(" завершилась с кодом 3"));
 }
 
 TEST_F(ContextMenuTest, ClipboardFormsKeepReadableTextAndExactBytes) {
