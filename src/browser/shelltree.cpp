@@ -1,6 +1,7 @@
 #include "browser/shelltree.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QSet>
 #include <QStandardItemModel>
@@ -66,6 +67,15 @@ TShellTreeView::TShellTreeView(QWidget* parent) : QTreeView(parent), Model_(new 
 }
 
 QStandardItem* TShellTreeView::Root() const { return Model_->item(0); }
+
+// Enter goes to the selected folder, so that the tree can be used without the mouse.
+void TShellTreeView::keyPressEvent(QKeyEvent* event) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentIndex().isValid()) {
+    emit NodeClicked();
+    return;
+  }
+  QTreeView::keyPressEvent(event);
+}
 
 void TShellTreeView::Expanded(const QModelIndex& index) {
   if (QStandardItem* node = Model_->itemFromIndex(index)) LoadChildren(node);

@@ -35,7 +35,11 @@ class TShellTreeView : public QTreeView {
   int NodeCount() const;
 
  signals:
+  // A click on a node, or Enter on the selected one.
   void NodeClicked();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QStandardItem* Root() const;

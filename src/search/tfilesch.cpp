@@ -172,9 +172,12 @@ void TFILESCH::ConnectControls() {
   connect(Button7, &QPushButton::clicked, this, guarded(&TFILESCH::Button7Click));
   connect(SpeedButton1, &QToolButton::clicked, this, guarded(&TFILESCH::SpeedButton1Click));
   connect(SpeedButton2, &QToolButton::clicked, this, guarded(&TFILESCH::SpeedButton2Click));
-  connect(ListBox1, &QListWidget::itemDoubleClicked, this, guarded(&TFILESCH::ListBox1DblClick));
-  // Enter in the name field starts a search, but never a second one.
-  connect(Edit2, &QLineEdit::returnPressed, this, guarded(&TFILESCH::Button2Click));
+  // A double click, or Enter on the selected result, views it.
+  connect(ListBox1, &QListWidget::itemActivated, this, guarded(&TFILESCH::ListBox1DblClick));
+  // Enter in a field starts a search, but never a second one.
+  for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit5}) {
+    connect(edit, &QLineEdit::returnPressed, this, guarded(&TFILESCH::Button2Click));
+  }
   for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit5}) {
     connect(edit, &QLineEdit::textChanged, this, [this] { PublishFields(); });
   }

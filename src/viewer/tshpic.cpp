@@ -1,5 +1,6 @@
 #include "viewer/tshpic.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QShowEvent>
@@ -84,6 +85,14 @@ void TSHPIC::showEvent(QShowEvent* event) {
 }
 
 void TSHPIC::FormShow() { LoadPicture(); }
+
+void TSHPIC::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
 
 void TSHPIC::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);

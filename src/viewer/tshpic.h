@@ -49,6 +49,8 @@ class TSHPIC : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  // Escape closes the window, as it closes the text viewer.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void FormShow();

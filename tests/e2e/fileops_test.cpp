@@ -115,6 +115,31 @@ TEST_F(FileOpsScenario, MoveOntoAnExistingFileSkippedSlowlyKeepsBoth) {
   EXPECT_EQ(RowTexts(ui.Widget(QStringLiteral("ListView"), QStringLiteral("Form1"))), QStringList{QStringLiteral("a.txt")});
 }
 
+TEST_F(FileOpsScenario, MoveAndTrashQuestionsAnsweredAtOnce) {
+  CreateFile(QStringLiteral("D/a.txt"), "old");
+  CreateFile(QStringLiteral("x/a.txt"), "new");
+  const QString longName = QString(251, QLatin1Char('n')) + QStringLiteral(".txt");
+  CreateFile(QStringLiteral("x/") + longName, "long");
+  StartWithPanelOn(QStringLiteral("D"), QStringLiteral("x"));
+  SelectMainRow(QStringLiteral("a.txt"));
+  Key(QStringLiteral("F6"));
+  AnswerInputBox(QStringLiteral("a.txt"));
+  WaitWidget(QStringLiteral("ButtonReplace"), QStringLiteral("FileQuestion"));
+  Key(QStringLiteral("Return"));  // "Заменить" is the default
+  WaitIdle();
+  EXPECT_EQ(ReadAll(Home(QStringLiteral("D/a.txt"))), QByteArray("new"));
+  EXPECT_FALSE(Exists(HomeBytes("x/a.txt")));
+
+  SelectMainRow(longName);
+  Key(QStringLiteral("F8"));
+  WaitWidget(QStringLiteral("ButtonYes"), QStringLiteral("DeleteQuestion"));
+  Key(QStringLiteral("Return"));
+  WaitWidget(QStringLiteral("ButtonNo"), QStringLiteral("FileQuestion"));
+  Key(QStringLiteral("Escape"));  // keeps the object
+  WaitIdle();
+  EXPECT_TRUE(Exists(HomeBytes("x/" + longName.toUtf8())));
+}
+
 TEST_F(FileOpsScenario, MoveOfAFolderIntoItsOwnSubfolderCanBeCancelledSlowly) {
   CreateFile(QStringLiteral("x/F/sub/keep.txt"), "keep");
   StartWithPanelOn(QStringLiteral("x/F/sub"), QStringLiteral("x"));

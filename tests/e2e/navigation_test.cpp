@@ -126,6 +126,14 @@ TEST_F(NavigationScenario, ListTreeUpButtonAndDriveBoxNavigate) {
   ASSERT_GE(parent, 0);
   ClickRow(tree, parent);
   WaitListing(Home() + QLatin1Char('/'));
+  // The keyboard moves in the tree; Enter goes to the folder chosen.
+  Key(QStringLiteral("Down"));
+  WaitFor(QStringLiteral("the next node chosen"), [](const TUi& look) {
+    return look.Widget(QStringLiteral("ShellTreeView1")).value(QStringLiteral("currentText")).toString() != QStringLiteral("home");
+  });
+  const QString next = Look().Widget(QStringLiteral("ShellTreeView1")).value(QStringLiteral("currentText")).toString();
+  Key(QStringLiteral("Return"));
+  WaitListing(Home(next + QLatin1Char('/')));
 
   // The drive box offers every volume with its whole caption; the root volume lists "/".
   ClickNamed(QStringLiteral("DriveComboBox1"), QStringLiteral("Form1"));

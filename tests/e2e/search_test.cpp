@@ -89,6 +89,17 @@ TEST_F(SearchScenario, NothingFoundAndAMissingFolderSaySo) {
   Fill(QStringLiteral("Edit2"), QStringLiteral("zzz"));
   ClickNamed(QStringLiteral("Button2"), QStringLiteral("FILESCH"));
   DismissMessage(QStringLiteral("К сожалению, ничего не найдено..."));
+  // Enter in the extension field starts the search as well.
+  Fill(QStringLiteral("Edit2"), QStringLiteral("*"));
+  Fill(QStringLiteral("Edit3"), QStringLiteral("txt"));
+  Key(QStringLiteral("Return"));
+  DismissMessage(QStringLiteral("Поиск успешен! Выбери то, что нужно."));
+  // Enter on a result views it, in the program's own viewer.
+  ClickNamed(QStringLiteral("CheckBox4"), QStringLiteral("FILESCH"));
+  const TWidget results = Results();
+  ClickRow(results, 0);
+  Key(QStringLiteral("Return"));
+  WaitText(QStringLiteral("Memo1"), QStringLiteral("text"), QStringLiteral("RF"));
   Fill(QStringLiteral("Edit1"), Home(QStringLiteral("nowhere")));
   ClickNamed(QStringLiteral("Button2"), QStringLiteral("FILESCH"));
   const TUi ui = WaitText(QStringLiteral("qt_msgbox_label"), QStringLiteral("Выбранной папки не существует."),

@@ -113,6 +113,9 @@ TEST_F(ViewerScenario, ATransparentPictureShowsTheViewersBackground) {
   for (int y = 0; y < middle.height(); ++y)
     for (int x = 0; x < middle.width(); ++x) dark += qGray(middle.pixel(x, y)) < 128 ? 1 : 0;
   EXPECT_EQ(dark, 0) << "the caption shows through the picture";
+  ClickNamed(QStringLiteral("Image1"), QStringLiteral("SHPIC"));
+  Key(QStringLiteral("Escape"));
+  WaitFor(QStringLiteral("the picture viewer closed"), [](const TUi& look) { return !look.Shown(QStringLiteral("SHPIC")); });
 }
 
 TEST_F(ViewerScenario, ADamagedPictureSaysWhyWithoutAnUnknownError) {

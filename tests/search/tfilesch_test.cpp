@@ -229,7 +229,7 @@ TEST_F(SearchWindowTest, ViewingPictureThenTextSwitchesViewers) {
   EXPECT_TRUE(Window.ViewerIsPicture());
   EXPECT_EQ(ViewFileName, Tree.Path("x.JPEG"));
   Select(Tree.Path("x.txt"));
-  emit Window.ListBox1->itemDoubleClicked(Window.ListBox1->currentItem());
+  emit Window.ListBox1->itemActivated(Window.ListBox1->currentItem());
   EXPECT_FALSE(Window.ViewerIsPicture());
   EXPECT_EQ(Viewers.Log, QStringList({"ShowPicture " + Tree.Path("x.JPEG"), "HideText", "ShowText", "HidePicture",
                                       "Search  abc", "ViewText " + Tree.Path("x.txt")}));
