@@ -13,6 +13,7 @@
 #include "platform/filenames.h"
 #include "platform/fileop_remove.h"
 #include "fileprobes.h"
+#include "privatemounts.h"
 #include "temptree.h"
 
 namespace zarn {
@@ -131,7 +132,7 @@ TEST(FileOpCopy, ReadOnlyDestinationIsRefused) {
   int expected = EACCES;
   if (test::RunningAsRoot()) {
     // Root ignores modes: a read-only bind mount stands in for the read-only folder.
-    if (::mount(locked.constData(), locked.constData(), nullptr, MS_BIND, nullptr) != 0 ||
+    if (!test::MountPrivately() || ::mount(locked.constData(), locked.constData(), nullptr, MS_BIND, nullptr) != 0 ||
         ::mount(nullptr, locked.constData(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0)
       GTEST_SKIP() << "no read-only folder can be made here";
     expected = EROFS;
@@ -339,7 +340,7 @@ TEST(FileOpCopy, FullDiskGivesAClearErrorAndLeavesNoHalfFile) {
   TempTree tree;
   tree.CreateDir("small");
   const QByteArray mountPoint = tree.PathBytes("small");
-  if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=1m") != 0)
+  if (!test::MountPrivately() || ::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=1m") != 0)
     GTEST_SKIP() << "mounts are not permitted here";
   tree.CreateFile("big.bin", QByteArray(3 << 20, 'x'));
   tree.CreateFile("small/kept.bin", "old");

@@ -12,10 +12,13 @@
 #include "fakefileopquestions.h"
 #include "platform/fileop_remove.h"
 #include "fileprobes.h"
+#include "privatemounts.h"
 #include "temptree.h"
 
 namespace zarn {
 namespace {
+
+using test::MountPrivately;
 
 using test::FakeFileOpQuestions;
 using test::Exists;
@@ -120,7 +123,7 @@ class OtherFileSystem {
   explicit OtherFileSystem(TempTree& tree) {
     const QByteArray mountPoint = tree.PathBytes("mnt");
     tree.CreateDir("mnt");
-    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=16m") == 0) {
+    if (MountPrivately() && ::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=16m") == 0) {
       MountPoint_ = mountPoint;
       Folder_ = mountPoint;
       return;

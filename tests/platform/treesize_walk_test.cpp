@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/fileop_remove.h"
+#include "privatemounts.h"
 #include "temptree.h"
 
 namespace zarn {
@@ -146,7 +147,7 @@ TEST(TreeSizeWalk, BindMountLoopEnds) {
   tree.CreateFile("a/file", QByteArray(7, 'x'));
   tree.CreateDir("a/loop");
   const QByteArray loop = tree.PathBytes("a/loop");
-  if (::mount(tree.PathBytes("a").constData(), loop.constData(), nullptr, MS_BIND, nullptr) != 0)
+  if (!test::MountPrivately() || ::mount(tree.PathBytes("a").constData(), loop.constData(), nullptr, MS_BIND, nullptr) != 0)
     GTEST_SKIP() << "bind mounts are not permitted here";
   Reports reports;
   const TreeSizeResult result = Walk(tree.PathBytes("a"), reports);
