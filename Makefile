@@ -13,7 +13,7 @@ PACKAGES = cmake make g++ pkg-config git \
 	libglib2.0-dev libicu-dev libjpeg-dev libpng-dev zlib1g-dev \
 	libgtest-dev libgmock-dev \
 	shared-mime-info hicolor-icon-theme adwaita-icon-theme \
-	xvfb xauth xdotool x11-utils libx11-dev qt6-translations-l10n fonts-liberation \
+	xvfb xauth xdotool libx11-dev qt6-translations-l10n fonts-liberation \
 	clang libclang-rt-14-dev coreutils findutils grep
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -6,6 +6,7 @@
 #include <QToolButton>
 #include <QTranslator>
 
+#include "app/focusreturn.h"
 #include "app/messageboxes.h"
 #include "app/probe.h"
 #include "app/windowplacement.h"
@@ -112,6 +113,7 @@ int RunProgram(int argc, char** argv) {
                       {&settings, WindowPlace::CentredOver},
                       {&extensions, WindowPlace::CentredOver},
                       {&selectionModes, WindowPlace::CentredOver}});
+  ReturnFocusWhenWindowsClose();
   StartProbeIfAsked();
   form1.show();
   const int result = QApplication::exec();

@@ -55,12 +55,6 @@ class FileOpsScenario : public TZarnScenario {
              ui.Modal().isEmpty();
     });
   }
-
-  void DismissMessage(const QString& text) {
-    WaitText(QStringLiteral("qt_msgbox_label"), text, QStringLiteral("MessageBox"));
-    ClickNamed(QStringLiteral("ButtonOk"), QStringLiteral("MessageBox"));
-    WaitFor(QStringLiteral("the message closed"), [](const TUi& ui) { return !ui.Shown(QStringLiteral("MessageBox")); });
-  }
 };
 
 TEST_F(FileOpsScenario, CopyOntoAnExistingFileAnsweredSlowlyReplacesIt) {
@@ -101,6 +95,10 @@ TEST_F(FileOpsScenario, MoveOntoAnExistingFileSkippedSlowlyKeepsBoth) {
   Key(QStringLiteral("Insert"));
   WaitText(QStringLiteral("Label1"), QStringLiteral("Выделено в 0 папках и в 2 файлах: 2 KB"), QStringLiteral("Form1"));
   Key(QStringLiteral("F6"));
+  const TUi confirm = WaitFor(QStringLiteral("the move question"), [](const TUi& ui) { return ui.Shown(QStringLiteral("MessageBox")); });
+  EXPECT_EQ(TitleOf(confirm.Window(QStringLiteral("MessageBox"))), QStringLiteral("ПЕРЕМЕЩЕНИЕ / MOVE !!!"));
+  EXPECT_EQ(confirm.Text(QStringLiteral("ButtonYes"), QStringLiteral("MessageBox")), QStringLiteral("Да"));
+  EXPECT_EQ(confirm.Text(QStringLiteral("ButtonNo"), QStringLiteral("MessageBox")), QStringLiteral("Нет"));
   ClickNamed(QStringLiteral("ButtonYes"), QStringLiteral("MessageBox"));
   ThinkOverQuestion();
   AnswerQuestion("ButtonSkip");
@@ -234,9 +232,10 @@ TEST_F(FileOpsScenario, CreateAFolderAndRenameInPlaceAndByDialog) {
   Type(QStringLiteral("renamed.txt"));
   Key(QStringLiteral("Return"));
   DismissMessage(QStringLiteral("Меняем имя : old.txt - на  -renamed.txt"));
-  WaitFor(QStringLiteral("the cursor on the renamed file"), [](const TUi& ui) {
-    return ui.Widget(QStringLiteral("ListView"), QStringLiteral("Form1")).value(QStringLiteral("currentText")).toString() ==
-           QStringLiteral("renamed.txt");
+  WaitFor(QStringLiteral("the cursor on the renamed file, in the list"), [](const TUi& ui) {
+    const TWidget list = ui.Widget(QStringLiteral("ListView"), QStringLiteral("Form1"));
+    return list.value(QStringLiteral("currentText")).toString() == QStringLiteral("renamed.txt") &&
+           list.value(QStringLiteral("focus")).toBool();
   });
   EXPECT_EQ(ReadAll(Home(QStringLiteral("x/renamed.txt"))), QByteArray("o"));
 

@@ -28,12 +28,6 @@ class SearchScenario : public TZarnScenario {
     });
   }
 
-  void DismissMessage(const QString& text) {
-    WaitText(QStringLiteral("qt_msgbox_label"), text, QStringLiteral("MessageBox"));
-    Key(QStringLiteral("Return"));
-    WaitFor(QStringLiteral("the message closed"), [](const TUi& ui) { return !ui.Shown(QStringLiteral("MessageBox")); });
-  }
-
   TWidget Results() { return WaitWidget(QStringLiteral("ListBox1"), QStringLiteral("FILESCH")); }
 };
 

@@ -57,6 +57,11 @@ TEST_F(StartupScenario, EveryWindowShowsItsOwnCaption) {
   EXPECT_EQ(TitleOf(extensions.Window(QStringLiteral("Extent"))), QStringLiteral("  Настройка расширений"));
   ClickNamed(QStringLiteral("Button5"), QStringLiteral("Extent"));
   WaitFor(QStringLiteral("the associations window closed"), [](const TUi& ui) { return !ui.Shown(QStringLiteral("Extent")); });
+  ClickNamed(QStringLiteral("SpeedButton20"), QStringLiteral("Form1"));
+  const TUi modes = WaitFor(QStringLiteral("the selection modes"), [](const TUi& ui) { return ui.Shown(QStringLiteral("Selekt")); });
+  EXPECT_EQ(TitleOf(modes.Window(QStringLiteral("Selekt"))), QStringLiteral("Режимы выделения"));
+  Key(QStringLiteral("Escape"));
+  WaitFor(QStringLiteral("the selection modes closed"), [](const TUi& ui) { return !ui.Shown(QStringLiteral("Selekt")); });
   ClickNamed(QStringLiteral("SpeedButton12"), QStringLiteral("Form1"));
   const TUi viewer = WaitFor(QStringLiteral("the text viewer"), [](const TUi& ui) { return ui.Shown(QStringLiteral("RF")); });
   EXPECT_TRUE(TitleOf(viewer.Window(QStringLiteral("RF"))).startsWith(QStringLiteral("Просмотр содержимого файлов  V1.4")));

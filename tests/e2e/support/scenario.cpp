@@ -256,6 +256,14 @@ void TZarnScenario::AnswerInputBox(const QString& text) {
   WaitFor(QStringLiteral("the input box gone"), [](const TUi& ui) { return !ui.Shown(QStringLiteral("InputBox")); });
 }
 
+void TZarnScenario::DismissMessage(const QString& text) {
+  WaitText(QStringLiteral("qt_msgbox_label"), text, QStringLiteral("MessageBox"));
+  ClickNamed(QStringLiteral("ButtonOk"), QStringLiteral("MessageBox"));
+  WaitFor(QStringLiteral("the message closed and its window active again"), [](const TUi& ui) {
+    return !ui.Shown(QStringLiteral("MessageBox")) && !ui.Active().isEmpty();
+  });
+}
+
 QString TZarnScenario::TitleOf(const TWidget& window) const {
   return X_.WindowTitle(window.value(QStringLiteral("window")).toString().toULongLong());
 }

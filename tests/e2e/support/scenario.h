@@ -95,6 +95,9 @@ class TZarnScenario : public testing::Test {
   void SelectMainRow(const QString& name);
   // Answers an input box: replaces its text and presses Enter.
   void AnswerInputBox(const QString& text);
+  // Waits for the program's message box with `text`, presses its OK, and
+  // waits until the window it came from is active again.
+  void DismissMessage(const QString& text);
 
   QString TitleOf(const TWidget& window) const;
   // Closes a shown window by its close box and waits until it is hidden.
