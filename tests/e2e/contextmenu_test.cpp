@@ -1,10 +1,10 @@
 // The context menu of the list, opened by the right button and by the menu
 // key: a terminal in the row's folder, the properties, the trash.
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QJsonArray>
-
-#include <sys/stat.h>
 
 #include "fileprobes.h"
 #include "scenario.h"
@@ -18,96 +18,91 @@ using test::ReadAll;
 class ContextMenuScenario : public TZarnScenario {
  protected:
   void StartIn(const QString& folder) {
-    WriteSettings(QStringLiteral("zarn.ini"), {{}, {}, {}, Home(folder)});
-    Start({QStringLiteral("PATH=") + Home(QStringLiteral("bin")) + QLatin1Char(':') + qEnvironmentVariable("PATH")});
+    WriteSettings(u"zarn.ini"_s, {{}, {}, {}, Home(folder)});
+    Start({u"PATH="_s + Home(u"bin"_s) + QLatin1Char(':') + qEnvironmentVariable("PATH")});
     WaitListing(Home(folder));
   }
 
   void MakeTerminal(const QByteArray& body) {
-    CreateFile(QStringLiteral("bin/x-terminal-emulator"), "#!/bin/sh\n" + body);
-    ::chmod(Home(QStringLiteral("bin/x-terminal-emulator")).toUtf8().constData(), 0755);
+    CreateFile(u"bin/x-terminal-emulator"_s, "#!/bin/sh\n" + body);
+    ::chmod(Home(u"bin/x-terminal-emulator"_s).toUtf8().constData(), 0755);
   }
 
   void OpenMenuOn(const QString& row) {
-    const TWidget list = WaitWidget(QStringLiteral("ListView"), QStringLiteral("Form1"));
+    const TWidget list = WaitWidget(u"ListView"_s, u"Form1"_s);
     RightClickRow(list, RowIndexOf(list, row));
-    WaitWidget(QStringLiteral("ShellContextMenu"));
+    WaitWidget(u"ShellContextMenu"_s);
   }
 
   void Choose(const QString& caption) {
     const TUi ui = Look();
-    for (const QJsonValue& value : ui.Window(QStringLiteral("ShellContextMenu")).value(QStringLiteral("actions")).toArray()) {
+    for (const QJsonValue& value : ui.Window(u"ShellContextMenu"_s).value(u"actions"_s).toArray()) {
       const QJsonObject action = value.toObject();
-      if (action.value(QStringLiteral("text")).toString() == caption) {
+      if (action.value(u"text"_s).toString() == caption) {
         Click(action);
-        WaitFor(QStringLiteral("the menu closed"), [](const TUi& look) { return !look.Shown(QStringLiteral("ShellContextMenu")); });
+        WaitClosed(u"ShellContextMenu"_s);
         return;
       }
     }
     FAIL() << "no menu entry " << caption.toStdString();
   }
 
-  QString Cursor() {
-    return Look().Widget(QStringLiteral("ListView"), QStringLiteral("Form1")).value(QStringLiteral("currentText")).toString();
-  }
+  QString Cursor() { return MainList(Look()).value(u"currentText"_s).toString(); }
 };
 
 TEST_F(ContextMenuScenario, ATerminalOpensInTheRowsFolderAndAFailingOneIsReported) {
-  CreateFile(QStringLiteral("x/a.txt"), "a");
-  MakeTerminal("pwd > '" + Home(QStringLiteral("terminal.log")).toUtf8() + "'\n");
-  StartIn(QStringLiteral("x/"));
-  OpenMenuOn(QStringLiteral("a.txt"));
+  CreateFile(u"x/a.txt"_s, "a");
+  MakeTerminal("pwd > '" + Home(u"terminal.log"_s).toUtf8() + "'\n");
+  StartIn(u"x/"_s);
+  OpenMenuOn(u"a.txt"_s);
   QStringList captions;
-  for (const QJsonValue& action : Look().Window(QStringLiteral("ShellContextMenu")).value(QStringLiteral("actions")).toArray()) {
-    captions << action.toObject().value(QStringLiteral("text")).toString();
+  for (const QJsonValue& action : Look().Window(u"ShellContextMenu"_s).value(u"actions"_s).toArray()) {
+    captions << action.toObject().value(u"text"_s).toString();
   }
-  for (const char* caption : {"Открыть терминал здесь", "Копировать путь", "В корзину", "Удалить", "Переименовать", "Свойства"}) {
+  for (const char* caption :
+       {"Открыть терминал здесь", "Копировать путь", "В корзину", "Удалить", "Переименовать", "Свойства"}) {
     EXPECT_TRUE(captions.contains(QString::fromUtf8(caption))) << caption;
   }
-  Choose(QStringLiteral("Открыть терминал здесь"));
-  WaitFor(QStringLiteral("the terminal started"), [&](const TUi&) { return Exists(HomeBytes("terminal.log")); });
-  EXPECT_EQ(ReadAll(Home(QStringLiteral("terminal.log"))).trimmed(), Home(QStringLiteral("x")).toUtf8());
+  Choose(u"Открыть терминал здесь"_s);
+  WaitFor(u"the terminal started"_s, [&](const TUi&) { return Exists(HomeBytes("terminal.log")); });
+  EXPECT_EQ(ReadAll(Home(u"terminal.log"_s)).trimmed(), Home(u"x"_s).toUtf8());
 
   MakeTerminal("exit 3\n");
-  OpenMenuOn(QStringLiteral("a.txt"));
-  Choose(QStringLiteral("Открыть терминал здесь"));
-  WaitText(QStringLiteral("qt_msgbox_label"),
-           QStringLiteral("Терминал не открылся: ") + Home(QStringLiteral("bin/x-terminal-emulator")) +
-               QStringLiteral(" завершилась с кодом 3"),
-           QStringLiteral("MessageBox"));
-  Key(QStringLiteral("Return"));
+  OpenMenuOn(u"a.txt"_s);
+  Choose(u"Открыть терминал здесь"_s);
+  WaitText(u"qt_msgbox_label"_s,
+           u"Терминал не открылся: "_s + Home(u"bin/x-terminal-emulator"_s) + u" завершилась с кодом 3"_s,
+           u"MessageBox"_s);
+  Key(u"Return"_s);
 }
 
 TEST_F(ContextMenuScenario, PropertiesTrashAndTheMenuKey) {
-  CreateFile(QStringLiteral("x/a.txt"), "a");
-  CreateFile(QStringLiteral("x/b.txt"), "b");
-  StartIn(QStringLiteral("x/"));
-  OpenMenuOn(QStringLiteral("b.txt"));
-  Choose(QStringLiteral("Свойства"));
-  const TUi ui = WaitFor(QStringLiteral("the properties"), [](const TUi& look) { return look.Shown(QStringLiteral("TProperties")); });
-  EXPECT_EQ(TitleOf(ui.Window(QStringLiteral("TProperties"))), QStringLiteral("Свойства: b.txt"));
-  ClickButton(QStringLiteral("Закрыть"));
-  WaitFor(QStringLiteral("the list again, on b.txt"), [](const TUi& look) {
-    return !look.Shown(QStringLiteral("TProperties")) &&
-           look.Widget(QStringLiteral("ListView"), QStringLiteral("Form1")).value(QStringLiteral("currentText")).toString() ==
-               QStringLiteral("b.txt");
+  CreateFile(u"x/a.txt"_s, "a");
+  CreateFile(u"x/b.txt"_s, "b");
+  StartIn(u"x/"_s);
+  OpenMenuOn(u"b.txt"_s);
+  Choose(u"Свойства"_s);
+  const TUi ui = WaitShown(u"TProperties"_s);
+  EXPECT_EQ(TitleOf(ui.Window(u"TProperties"_s)), u"Свойства: b.txt"_s);
+  ClickButton(u"Закрыть"_s);
+  WaitFor(u"the list again, on b.txt"_s, [](const TUi& look) {
+    return !look.Shown(u"TProperties"_s) && MainList(look).value(u"currentText"_s).toString() == u"b.txt"_s;
   });
 
-  SelectMainRow(QStringLiteral("a.txt"));
-  Key(QStringLiteral("Menu"));
-  WaitWidget(QStringLiteral("ShellContextMenu"));
-  Key(QStringLiteral("Escape"));
-  WaitFor(QStringLiteral("the menu closed"), [](const TUi& look) { return !look.Shown(QStringLiteral("ShellContextMenu")); });
-  EXPECT_EQ(Cursor(), QStringLiteral("a.txt"));
+  SelectMainRow(u"a.txt"_s);
+  Key(u"Menu"_s);
+  WaitWidget(u"ShellContextMenu"_s);
+  Key(u"Escape"_s);
+  WaitClosed(u"ShellContextMenu"_s);
+  EXPECT_EQ(Cursor(), u"a.txt"_s);
 
-  OpenMenuOn(QStringLiteral("a.txt"));
-  Choose(QStringLiteral("В корзину"));
-  const TUi question = WaitFor(QStringLiteral("the delete question"), [](const TUi& look) { return look.Shown(QStringLiteral("DeleteQuestion")); });
-  EXPECT_TRUE(question.Widget(QStringLiteral("DeleteToTrash"), QStringLiteral("DeleteQuestion")).value(QStringLiteral("checked")).toBool());
-  Key(QStringLiteral("Return"));
-  WaitFor(QStringLiteral("a.txt gone to the trash"), [&](const TUi& look) {
-    return RowTexts(look.Widget(QStringLiteral("ListView"), QStringLiteral("Form1"))) == QStringList{QStringLiteral("b.txt")};
-  });
+  OpenMenuOn(u"a.txt"_s);
+  Choose(u"В корзину"_s);
+  const TUi question = WaitShown(u"DeleteQuestion"_s);
+  EXPECT_TRUE(question.Widget(u"DeleteToTrash"_s, u"DeleteQuestion"_s).value(u"checked"_s).toBool());
+  Key(u"Return"_s);
+  WaitFor(u"a.txt gone to the trash"_s,
+          [&](const TUi& look) { return RowTexts(MainList(look)) == QStringList{u"b.txt"_s}; });
   EXPECT_TRUE(Exists(HomeBytes(".local/share/Trash/files/a.txt")));
 }
 

@@ -2,9 +2,9 @@
 // Ctrl+J, Enter on a file with an association, and the external viewer and
 // editor of the settings.
 
-#include <QFile>
-
 #include <sys/stat.h>
+
+#include <QFile>
 
 #include "fileprobes.h"
 #include "scenario.h"
@@ -19,11 +19,10 @@ class LaunchScenario : public TZarnScenario {
  protected:
   // A program that writes its working folder and its arguments, one per line, to `log`.
   QString Recorder(const QString& name, const QString& log) {
-    const QString script = QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$PWD\" \"$@\" >> '") + Home(log) +
-                           QStringLiteral("'\n");
-    CreateFile(QStringLiteral("bin/") + name, script.toUtf8());
-    ::chmod(Home(QStringLiteral("bin/") + name).toUtf8().constData(), 0755);
-    return Home(QStringLiteral("bin/") + name);
+    const QString script = u"#!/bin/sh\nprintf '%s\\n' \"$PWD\" \"$@\" >> '"_s + Home(log) + u"'\n"_s;
+    CreateFile(u"bin/"_s + name, script.toUtf8());
+    ::chmod(Home(u"bin/"_s + name).toUtf8().constData(), 0755);
+    return Home(u"bin/"_s + name);
   }
 
   QStringList Lines(const QString& log) {
@@ -31,92 +30,88 @@ class LaunchScenario : public TZarnScenario {
   }
 
   void WaitForLines(const QString& log, int count) {
-    WaitFor(log + QStringLiteral(" written"), [&](const TUi&) { return Lines(log).size() >= count; });
+    WaitFor(log + u" written"_s, [&](const TUi&) { return Lines(log).size() >= count; });
   }
 
   void StartIn(const QString& folder, const QStringList& programs = {{}, {}, {}}) {
-    WriteSettings(QStringLiteral("zarn.ini"), programs + QStringList{Home(folder)});
+    WriteSettings(u"zarn.ini"_s, programs + QStringList{Home(folder)});
     Start();
     WaitListing(Home(folder));
   }
 
   void RunCommand(const QString& text) {
-    FillField(QStringLiteral("ComboBox1"), QStringLiteral("Form1"), text);
-    Key(QStringLiteral("Return"));
+    FillField(u"ComboBox1"_s, u"Form1"_s, text);
+    Key(u"Return"_s);
   }
 };
 
 TEST_F(LaunchScenario, TheCommandLineRunsInTheListedFolderAndKeepsAHistory) {
-  CreateDir(QStringLiteral("x"));
-  StartIn(QStringLiteral("x/"));
-  RunCommand(QStringLiteral("touch ran.txt"));
-  WaitFor(QStringLiteral("ran.txt made"), [&](const TUi&) { return Exists(HomeBytes("x/ran.txt")); });
-  RunCommand(QStringLiteral("no-such-program-of-zarn now"));
-  WaitText(QStringLiteral("qt_msgbox_label"), QStringLiteral("Не могу выполнить: no-such-program-of-zarn"),
-           QStringLiteral("MessageBox"));
-  Key(QStringLiteral("Return"));
-  const TUi ui = WaitFor(QStringLiteral("the message closed"), [](const TUi& look) { return !look.Shown(QStringLiteral("MessageBox")); });
-  const QJsonArray history = ui.Widget(QStringLiteral("ComboBox1")).value(QStringLiteral("items")).toArray();
+  CreateDir(u"x"_s);
+  StartIn(u"x/"_s);
+  RunCommand(u"touch ran.txt"_s);
+  WaitFor(u"ran.txt made"_s, [&](const TUi&) { return Exists(HomeBytes("x/ran.txt")); });
+  RunCommand(u"no-such-program-of-zarn now"_s);
+  WaitText(u"qt_msgbox_label"_s, u"Не могу выполнить: no-such-program-of-zarn"_s, u"MessageBox"_s);
+  Key(u"Return"_s);
+  const TUi ui = WaitClosed(u"MessageBox"_s);
+  const QJsonArray history = ui.Widget(u"ComboBox1"_s).value(u"items"_s).toArray();
   EXPECT_EQ(history.size(), 2);
-  EXPECT_EQ(history.at(0).toString(), QStringLiteral("touch ran.txt"));
+  EXPECT_EQ(history.at(0).toString(), u"touch ran.txt"_s);
 }
 
 TEST_F(LaunchScenario, CtrlJPutsTheRowsPathIntoTheCommandLine) {
-  CreateFile(QStringLiteral("x/a b.txt"), "content");
-  StartIn(QStringLiteral("x/"));
-  SelectMainRow(QStringLiteral("a b.txt"));
-  Key(QStringLiteral("ctrl+j"));
-  const QString quoted = QLatin1Char('"') + Home(QStringLiteral("x/a b.txt")) + QLatin1Char('"');
-  WaitText(QStringLiteral("ComboBox1"), quoted, QStringLiteral("Form1"));
-  ClickNamed(QStringLiteral("ComboBox1"), QStringLiteral("Form1"));
-  Key(QStringLiteral("Home"));
-  Type(QStringLiteral("cp "));
-  Key(QStringLiteral("End"));
-  Type(QStringLiteral(" copy.txt"));
-  WaitText(QStringLiteral("ComboBox1"), QStringLiteral("cp ") + quoted + QStringLiteral(" copy.txt"), QStringLiteral("Form1"));
-  Key(QStringLiteral("Return"));
-  WaitFor(QStringLiteral("the copy made"), [&](const TUi&) { return ReadAll(Home(QStringLiteral("x/copy.txt"))) == "content"; });
+  CreateFile(u"x/a b.txt"_s, "content");
+  StartIn(u"x/"_s);
+  SelectMainRow(u"a b.txt"_s);
+  Key(u"ctrl+j"_s);
+  const QString quoted = QLatin1Char('"') + Home(u"x/a b.txt"_s) + QLatin1Char('"');
+  WaitText(u"ComboBox1"_s, quoted, u"Form1"_s);
+  ClickNamed(u"ComboBox1"_s, u"Form1"_s);
+  Key(u"Home"_s);
+  Type(u"cp "_s);
+  Key(u"End"_s);
+  Type(u" copy.txt"_s);
+  WaitText(u"ComboBox1"_s, u"cp "_s + quoted + u" copy.txt"_s, u"Form1"_s);
+  Key(u"Return"_s);
+  WaitFor(u"the copy made"_s, [&](const TUi&) { return ReadAll(Home(u"x/copy.txt"_s)) == "content"; });
 }
 
 TEST_F(LaunchScenario, EnterOpensAFileWithItsAssociatedProgram) {
-  CreateFile(QStringLiteral("x/notes.txt"), "n");
-  const QString opener = Recorder(QStringLiteral("opener"), QStringLiteral("opened.log"));
-  WriteSettings(QStringLiteral("zarn.ext"), {QStringLiteral(".txt"), opener});
-  StartIn(QStringLiteral("x/"));
-  SelectMainRow(QStringLiteral("notes.txt"));
-  Key(QStringLiteral("Return"));
-  WaitForLines(QStringLiteral("opened.log"), 2);
-  EXPECT_EQ(Lines(QStringLiteral("opened.log")),
-            (QStringList{Home(QStringLiteral("x")), Home(QStringLiteral("x/notes.txt"))}));
+  CreateFile(u"x/notes.txt"_s, "n");
+  const QString opener = Recorder(u"opener"_s, u"opened.log"_s);
+  WriteSettings(u"zarn.ext"_s, {u".txt"_s, opener});
+  StartIn(u"x/"_s);
+  SelectMainRow(u"notes.txt"_s);
+  Key(u"Return"_s);
+  WaitForLines(u"opened.log"_s, 2);
+  EXPECT_EQ(Lines(u"opened.log"_s), (QStringList{Home(u"x"_s), Home(u"x/notes.txt"_s)}));
 }
 
 TEST_F(LaunchScenario, ExternalViewerAndEditorGetTheFile) {
-  CreateFile(QStringLiteral("x/notes.txt"), "n");
-  const QString viewer = Recorder(QStringLiteral("viewer"), QStringLiteral("viewed.log"));
-  const QString editor = Recorder(QStringLiteral("editor"), QStringLiteral("edited.log"));
-  StartIn(QStringLiteral("x/"), {viewer, {}, editor});
-  SelectMainRow(QStringLiteral("notes.txt"));
-  Key(QStringLiteral("F3"));
-  WaitForLines(QStringLiteral("viewed.log"), 2);
-  EXPECT_EQ(Lines(QStringLiteral("viewed.log")).value(1), Home(QStringLiteral("x/notes.txt")));
-  EXPECT_EQ(Look().Text(QStringLiteral("Label9"), QStringLiteral("Form1")), QStringLiteral("Жду команды..."));
-  Key(QStringLiteral("F4"));
-  WaitForLines(QStringLiteral("edited.log"), 2);
-  EXPECT_EQ(Lines(QStringLiteral("edited.log")).value(1), Home(QStringLiteral("x/notes.txt")));
+  CreateFile(u"x/notes.txt"_s, "n");
+  const QString viewer = Recorder(u"viewer"_s, u"viewed.log"_s);
+  const QString editor = Recorder(u"editor"_s, u"edited.log"_s);
+  StartIn(u"x/"_s, {viewer, {}, editor});
+  SelectMainRow(u"notes.txt"_s);
+  Key(u"F3"_s);
+  WaitForLines(u"viewed.log"_s, 2);
+  EXPECT_EQ(Lines(u"viewed.log"_s).value(1), Home(u"x/notes.txt"_s));
+  EXPECT_EQ(Look().Text(u"Label9"_s, u"Form1"_s), u"Жду команды..."_s);
+  Key(u"F4"_s);
+  WaitForLines(u"edited.log"_s, 2);
+  EXPECT_EQ(Lines(u"edited.log"_s).value(1), Home(u"x/notes.txt"_s));
 }
 
 TEST_F(LaunchScenario, ShiftF4WaitsForTheEditorAndListsTheNewFile) {
-  CreateFile(QStringLiteral("x/old.txt"));
-  CreateFile(QStringLiteral("bin/write"), "#!/bin/sh\necho written > \"$1\"\n");
-  ::chmod(Home(QStringLiteral("bin/write")).toUtf8().constData(), 0755);
-  StartIn(QStringLiteral("x/"), {{}, {}, Home(QStringLiteral("bin/write"))});
-  SelectMainRow(QStringLiteral("old.txt"));
-  Key(QStringLiteral("shift+F4"));
-  AnswerInputBox(QStringLiteral("new.txt"));
-  WaitFor(QStringLiteral("the new file listed"), [](const TUi& ui) {
-    return RowTexts(ui.Widget(QStringLiteral("ListView"), QStringLiteral("Form1"))).contains(QStringLiteral("new.txt"));
-  });
-  EXPECT_EQ(ReadAll(Home(QStringLiteral("x/new.txt"))), QByteArray("written\n"));
+  CreateFile(u"x/old.txt"_s);
+  CreateFile(u"bin/write"_s, "#!/bin/sh\necho written > \"$1\"\n");
+  ::chmod(Home(u"bin/write"_s).toUtf8().constData(), 0755);
+  StartIn(u"x/"_s, {{}, {}, Home(u"bin/write"_s)});
+  SelectMainRow(u"old.txt"_s);
+  Key(u"shift+F4"_s);
+  AnswerInputBox(u"new.txt"_s);
+  WaitFor(u"the new file listed"_s, [](const TUi& ui) { return RowTexts(MainList(ui)).contains(u"new.txt"_s); });
+  EXPECT_EQ(ReadAll(Home(u"x/new.txt"_s)), QByteArray("written\n"));
 }
 
 }  // namespace

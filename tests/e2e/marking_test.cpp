@@ -11,128 +11,125 @@ namespace {
 class MarkingScenario : public TZarnScenario {
  protected:
   void StartIn(const QString& folder) {
-    WriteSettings(QStringLiteral("zarn.ini"), {{}, {}, {}, Home(folder + QLatin1Char('/'))});
+    WriteSettings(u"zarn.ini"_s, {{}, {}, {}, Home(folder + QLatin1Char('/'))});
     Start();
     WaitListing(Home(folder + QLatin1Char('/')));
   }
 
-  TWidget List(const TUi& ui) { return ui.Widget(QStringLiteral("ListView"), QStringLiteral("Form1")); }
+  TWidget List(const TUi& ui) { return MainList(ui); }
 
   void WaitCursorOn(const QString& name) {
-    WaitFor(QStringLiteral("the cursor on ") + name,
-            [&](const TUi& ui) { return List(ui).value(QStringLiteral("currentText")).toString() == name; });
+    WaitFor(u"the cursor on "_s + name,
+            [&](const TUi& ui) { return List(ui).value(u"currentText"_s).toString() == name; });
   }
 
   void WaitSummary(int folders, int files, const QString& kb) {
-    WaitText(QStringLiteral("Label1"), QStringLiteral("Выделено в %1 папках и в %2 файлах: %3 KB").arg(folders).arg(files).arg(kb),
-             QStringLiteral("Form1"));
+    WaitText(u"Label1"_s, u"Выделено в %1 папках и в %2 файлах: %3 KB"_s.arg(folders).arg(files).arg(kb), u"Form1"_s);
   }
 
   void RunSelectionMode(int choice, const QString& mask) {
-    ClickNamed(QStringLiteral("SpeedButton20"), QStringLiteral("Form1"));
-    WaitWidget(QStringLiteral("Edit1"), QStringLiteral("Selekt"));
-    ClickNamed(QStringLiteral("RadioGroup1Item%1").arg(choice), QStringLiteral("Selekt"));
-    FillField(QStringLiteral("Edit1"), QStringLiteral("Selekt"), mask);
-    Key(QStringLiteral("Return"));
+    ClickNamed(u"SpeedButton20"_s, u"Form1"_s);
+    WaitWidget(u"Edit1"_s, u"Selekt"_s);
+    ClickNamed(u"RadioGroup1Item%1"_s.arg(choice), u"Selekt"_s);
+    FillField(u"Edit1"_s, u"Selekt"_s, mask);
+    Key(u"Return"_s);
   }
 };
 
 TEST_F(MarkingScenario, EndHomeAndPagesMoveTheCursorRowAndKeepTheNames) {
-  for (int i = 0; i < 60; ++i) CreateFile(QStringLiteral("x/file%1.txt").arg(i, 2, 10, QLatin1Char('0')));
-  StartIn(QStringLiteral("x"));
-  SelectMainRow(QStringLiteral("file00.txt"));
-  Key(QStringLiteral("End"));
-  WaitCursorOn(QStringLiteral("file59.txt"));
+  for (int i = 0; i < 60; ++i) CreateFile(u"x/file%1.txt"_s.arg(i, 2, 10, QLatin1Char('0')));
+  StartIn(u"x"_s);
+  SelectMainRow(u"file00.txt"_s);
+  Key(u"End"_s);
+  WaitCursorOn(u"file59.txt"_s);
   const TUi ui = Look();
-  const TWidget header = FindWithin(List(ui), [](const TWidget& widget) { return widget.contains(QStringLiteral("sections")); });
-  const QJsonObject name = header.value(QStringLiteral("sections")).toArray().at(0).toObject();
-  EXPECT_GE(name.value(QStringLiteral("x")).toInt(), RectOf(List(ui)).x()) << "the Name column scrolled out of view";
-  Key(QStringLiteral("Home"));
-  WaitCursorOn(QStringLiteral("file00.txt"));
-  Key(QStringLiteral("Next"));
-  WaitFor(QStringLiteral("a page down"), [&](const TUi& look) { return List(look).value(QStringLiteral("currentRow")).toInt() > 10; });
-  Key(QStringLiteral("ctrl+End"));
-  WaitCursorOn(QStringLiteral("file59.txt"));
-  Key(QStringLiteral("Prior"));
-  WaitFor(QStringLiteral("a page up"), [&](const TUi& look) { return List(look).value(QStringLiteral("currentRow")).toInt() < 50; });
-  Key(QStringLiteral("ctrl+Home"));
-  WaitCursorOn(QStringLiteral("file00.txt"));
+  const TWidget header = FindWithin(List(ui), [](const TWidget& widget) { return widget.contains(u"sections"_s); });
+  const QJsonObject name = header.value(u"sections"_s).toArray().at(0).toObject();
+  EXPECT_GE(name.value(u"x"_s).toInt(), RectOf(List(ui)).x()) << "the Name column scrolled out of view";
+  Key(u"Home"_s);
+  WaitCursorOn(u"file00.txt"_s);
+  Key(u"Next"_s);
+  WaitFor(u"a page down"_s, [&](const TUi& look) { return List(look).value(u"currentRow"_s).toInt() > 10; });
+  Key(u"ctrl+End"_s);
+  WaitCursorOn(u"file59.txt"_s);
+  Key(u"Prior"_s);
+  WaitFor(u"a page up"_s, [&](const TUi& look) { return List(look).value(u"currentRow"_s).toInt() < 50; });
+  Key(u"ctrl+Home"_s);
+  WaitCursorOn(u"file00.txt"_s);
   // Typing the start of a name finds its row.
-  Type(QStringLiteral("file4"));
-  WaitCursorOn(QStringLiteral("file40.txt"));
+  Type(u"file4"_s);
+  WaitCursorOn(u"file40.txt"_s);
 }
 
 TEST_F(MarkingScenario, MarksByHandByMaskAndTheirSummary) {
-  CreateFile(QStringLiteral("x/a.txt"), QByteArray(2048, 'a'));
-  CreateFile(QStringLiteral("x/b.txt"), QByteArray(10, 'b'));
-  CreateFile(QStringLiteral("x/README"), QByteArray(5000, 'r'));
-  CreateFile(QStringLiteral("x/sub/inner.bin"), QByteArray(4096, 'i'));
-  StartIn(QStringLiteral("x"));
-  SelectMainRow(QStringLiteral("sub"));
-  Key(QStringLiteral("Insert"));  // the folder, whose size is summed in the background
-  WaitCursorOn(QStringLiteral("a.txt"));
-  Key(QStringLiteral("space"));
-  WaitSummary(1, 1, QStringLiteral("6"));
-  Key(QStringLiteral("space"));
-  WaitSummary(1, 0, QStringLiteral("4"));
-  Key(QStringLiteral("KP_Add"));
-  AnswerInputBox(QStringLiteral("*.*"));
-  WaitSummary(1, 2, QStringLiteral("7"));
-  Key(QStringLiteral("KP_Subtract"));
-  AnswerInputBox(QStringLiteral("b*"));
-  WaitSummary(1, 1, QStringLiteral("6"));
-  RunSelectionMode(3, QStringLiteral("*.*"));  // invert: files only
-  WaitSummary(1, 2, QStringLiteral("9"));
-  RunSelectionMode(2, QStringLiteral("*"));  // unmark every file
-  WaitSummary(1, 0, QStringLiteral("4"));
+  CreateFile(u"x/a.txt"_s, QByteArray(2048, 'a'));
+  CreateFile(u"x/b.txt"_s, QByteArray(10, 'b'));
+  CreateFile(u"x/README"_s, QByteArray(5000, 'r'));
+  CreateFile(u"x/sub/inner.bin"_s, QByteArray(4096, 'i'));
+  StartIn(u"x"_s);
+  SelectMainRow(u"sub"_s);
+  Key(u"Insert"_s);  // the folder, whose size is summed in the background
+  WaitCursorOn(u"a.txt"_s);
+  Key(u"space"_s);
+  WaitSummary(1, 1, u"6"_s);
+  Key(u"space"_s);
+  WaitSummary(1, 0, u"4"_s);
+  Key(u"KP_Add"_s);
+  AnswerInputBox(u"*.*"_s);
+  WaitSummary(1, 2, u"7"_s);
+  Key(u"KP_Subtract"_s);
+  AnswerInputBox(u"b*"_s);
+  WaitSummary(1, 1, u"6"_s);
+  RunSelectionMode(3, u"*.*"_s);  // invert: files only
+  WaitSummary(1, 2, u"9"_s);
+  RunSelectionMode(2, u"*"_s);  // unmark every file
+  WaitSummary(1, 0, u"4"_s);
 }
 
 TEST_F(MarkingScenario, TheSummaryOfAHugeSelectionAndTheFreeSpaceStayReadable) {
-  for (int i = 0; i < 2000; ++i) CreateFile(QStringLiteral("x/f%1").arg(i));
-  CreateFile(QStringLiteral("x/sparse"));
-  ASSERT_EQ(::truncate(Home(QStringLiteral("x/sparse")).toUtf8().constData(), qint64(1) << 40), 0);
-  StartIn(QStringLiteral("x"));
-  SelectMainRow(QStringLiteral("f0"));
-  Key(QStringLiteral("KP_Add"));
-  AnswerInputBox(QStringLiteral("*"));
-  const TUi ui = WaitText(QStringLiteral("Label1"), QStringLiteral("Выделено в 0 папках и в 2001 файлах: 1 073 743 824 KB"),
-                          QStringLiteral("Form1"));
-  const TWidget summary = ui.Widget(QStringLiteral("Label1"), QStringLiteral("Form1"));
-  EXPECT_LE(summary.value(QStringLiteral("textWidth")).toInt(), summary.value(QStringLiteral("w")).toInt());
+  for (int i = 0; i < 2000; ++i) CreateFile(u"x/f%1"_s.arg(i));
+  CreateFile(u"x/sparse"_s);
+  ASSERT_EQ(::truncate(Home(u"x/sparse"_s).toUtf8().constData(), qint64(1) << 40), 0);
+  StartIn(u"x"_s);
+  SelectMainRow(u"f0"_s);
+  Key(u"KP_Add"_s);
+  AnswerInputBox(u"*"_s);
+  const TUi ui = WaitText(u"Label1"_s, u"Выделено в 0 папках и в 2001 файлах: 1 073 743 824 KB"_s, u"Form1"_s);
+  const TWidget summary = ui.Widget(u"Label1"_s, u"Form1"_s);
+  EXPECT_LE(summary.value(u"textWidth"_s).toInt(), summary.value(u"w"_s).toInt());
   // The free-space totals sit in the middle of their bar.
   for (const auto& [label, bar] : {std::pair{"Label5", "Shape1"}, std::pair{"Label6", "Shape2"}}) {
-    EXPECT_NEAR(CentreOf(ui.Widget(QLatin1String(label), QStringLiteral("Form1"))).y(),
-                CentreOf(ui.Widget(QLatin1String(bar), QStringLiteral("Form1"))).y(), 1)
+    EXPECT_NEAR(CentreOf(ui.Widget(QLatin1String(label), u"Form1"_s)).y(),
+                CentreOf(ui.Widget(QLatin1String(bar), u"Form1"_s)).y(), 1)
         << label;
   }
 }
 
 TEST_F(MarkingScenario, MarkMissingComparesEveryPanelEntry) {
-  CreateFile(QStringLiteral("panel/a.txt"));
-  CreateFile(QStringLiteral("panel/c.txt"));
-  CreateFile(QStringLiteral("x/a.txt"));
-  CreateFile(QStringLiteral("x/b.txt"));
-  CreateFile(QStringLiteral("x/c.txt"));
-  StartIn(QStringLiteral("panel"));
-  ClickNamed(QStringLiteral("SpeedButton15"), QStringLiteral("Form1"));
-  WaitText(QStringLiteral("Edit1"), Home(QStringLiteral("panel/")), QStringLiteral("Form4"));
-  FillField(QStringLiteral("cbPath"), QStringLiteral("Form1"), Home(QStringLiteral("x")));
-  Key(QStringLiteral("Return"));
-  WaitListing(Home(QStringLiteral("x/")));
-  RunSelectionMode(1, QStringLiteral("*.*"));
+  CreateFile(u"panel/a.txt"_s);
+  CreateFile(u"panel/c.txt"_s);
+  CreateFile(u"x/a.txt"_s);
+  CreateFile(u"x/b.txt"_s);
+  CreateFile(u"x/c.txt"_s);
+  StartIn(u"panel"_s);
+  ClickNamed(u"SpeedButton15"_s, u"Form1"_s);
+  WaitText(u"Edit1"_s, Home(u"panel/"_s), u"Form4"_s);
+  FillField(u"cbPath"_s, u"Form1"_s, Home(u"x"_s));
+  Key(u"Return"_s);
+  WaitListing(Home(u"x/"_s));
+  RunSelectionMode(1, u"*.*"_s);
   // Only b.txt is missing from the panel, a.txt (its first entry) included in the comparison.
-  WaitSummary(0, 1, QStringLiteral("1"));
+  WaitSummary(0, 1, u"1"_s);
 }
 
 TEST_F(MarkingScenario, MarkMissingWithTheHiddenPanelAsksForItsFolder) {
-  CreateFile(QStringLiteral("x/a.txt"));
-  StartIn(QStringLiteral("x"));
-  RunSelectionMode(1, QStringLiteral("*.*"));
-  WaitText(QStringLiteral("qt_msgbox_label"), QStringLiteral("Выберите папку для выполнения сравнения файлов"),
-           QStringLiteral("MessageBox"));
-  ClickNamed(QStringLiteral("ButtonOk"), QStringLiteral("MessageBox"));
-  WaitFor(QStringLiteral("the selection modes closed"), [](const TUi& ui) { return !ui.Shown(QStringLiteral("Selekt")); });
-  EXPECT_TRUE(Look().Shown(QStringLiteral("Form4")));
+  CreateFile(u"x/a.txt"_s);
+  StartIn(u"x"_s);
+  RunSelectionMode(1, u"*.*"_s);
+  WaitText(u"qt_msgbox_label"_s, u"Выберите папку для выполнения сравнения файлов"_s, u"MessageBox"_s);
+  ClickNamed(u"ButtonOk"_s, u"MessageBox"_s);
+  WaitClosed(u"Selekt"_s);
+  EXPECT_TRUE(Look().Shown(u"Form4"_s));
 }
 
 }  // namespace

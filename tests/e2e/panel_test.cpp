@@ -16,135 +16,127 @@ class PanelScenario : public TZarnScenario {
   // `folder` ends in "/"; empty for the home itself.
   void StartIn(const QString& folder, const QStringList& environment = {}) {
     const QString path = folder.isEmpty() ? Home() + QLatin1Char('/') : Home(folder);
-    WriteSettings(QStringLiteral("zarn.ini"), {{}, {}, {}, path});
+    WriteSettings(u"zarn.ini"_s, {{}, {}, {}, path});
     Start(environment);
     WaitListing(path);
   }
 
   QString PanelGlyph() {
-    return Look().Widget(QStringLiteral("SpeedButton17"), QStringLiteral("Form1")).value(QStringLiteral("properties"))
-        .toObject().value(QStringLiteral("glyph")).toString();
+    return Look().Widget(u"SpeedButton17"_s, u"Form1"_s).value(u"properties"_s).toObject().value(u"glyph"_s).toString();
   }
 
-  void WaitPanelOn(const QString& folder) { WaitText(QStringLiteral("Edit1"), folder, QStringLiteral("Form4")); }
+  void WaitPanelOn(const QString& folder) { WaitText(u"Edit1"_s, folder, u"Form4"_s); }
 
-  TWidget PanelList() { return WaitWidget(QStringLiteral("ListView1"), QStringLiteral("Form4")); }
+  TWidget PanelList() { return WaitWidget(u"ListView1"_s, u"Form4"_s); }
 
   void GoTo(const QString& folder) {
-    FillField(QStringLiteral("cbPath"), QStringLiteral("Form1"), folder);
-    Key(QStringLiteral("Return"));
+    FillField(u"cbPath"_s, u"Form1"_s, folder);
+    Key(u"Return"_s);
     WaitListing(folder + QLatin1Char('/'));
   }
 };
 
 TEST_F(PanelScenario, TheMainWindowsButtonsExchangeFoldersWithThePanel) {
-  CreateFile(QStringLiteral("A/a.txt"));
-  CreateFile(QStringLiteral("B/b.txt"));
-  StartIn(QStringLiteral("A/"));
-  ClickNamed(QStringLiteral("SpeedButton17"), QStringLiteral("Form1"));
-  WaitFor(QStringLiteral("the panel shown"), [](const TUi& ui) { return ui.Shown(QStringLiteral("Form4")); });
-  EXPECT_EQ(PanelGlyph(), QStringLiteral("TOONE"));
-  ClickNamed(QStringLiteral("SpeedButton15"), QStringLiteral("Form1"));
-  WaitPanelOn(Home(QStringLiteral("A/")));
-  EXPECT_EQ(RowTexts(PanelList()), QStringList{QStringLiteral("a.txt")});
-  GoTo(Home(QStringLiteral("B")));
-  ClickNamed(QStringLiteral("SpeedButton14"), QStringLiteral("Form1"));
-  WaitListing(Home(QStringLiteral("A/")));
-  WaitPanelOn(Home(QStringLiteral("B/")));
-  ClickNamed(QStringLiteral("SpeedButton16"), QStringLiteral("Form1"));
-  WaitListing(Home(QStringLiteral("B/")));
-  ClickNamed(QStringLiteral("SpeedButton17"), QStringLiteral("Form1"));
-  WaitFor(QStringLiteral("the panel hidden"), [](const TUi& ui) { return !ui.Shown(QStringLiteral("Form4")); });
-  EXPECT_EQ(PanelGlyph(), QStringLiteral("TOTWO"));
+  CreateFile(u"A/a.txt"_s);
+  CreateFile(u"B/b.txt"_s);
+  StartIn(u"A/"_s);
+  ClickNamed(u"SpeedButton17"_s, u"Form1"_s);
+  WaitShown(u"Form4"_s);
+  EXPECT_EQ(PanelGlyph(), u"TOONE"_s);
+  ClickNamed(u"SpeedButton15"_s, u"Form1"_s);
+  WaitPanelOn(Home(u"A/"_s));
+  EXPECT_EQ(RowTexts(PanelList()), QStringList{u"a.txt"_s});
+  GoTo(Home(u"B"_s));
+  ClickNamed(u"SpeedButton14"_s, u"Form1"_s);
+  WaitListing(Home(u"A/"_s));
+  WaitPanelOn(Home(u"B/"_s));
+  ClickNamed(u"SpeedButton16"_s, u"Form1"_s);
+  WaitListing(Home(u"B/"_s));
+  ClickNamed(u"SpeedButton17"_s, u"Form1"_s);
+  WaitClosed(u"Form4"_s);
+  EXPECT_EQ(PanelGlyph(), u"TOTWO"_s);
 }
 
 TEST_F(PanelScenario, ThePanelBrowsesCreatesAndRenames) {
-  CreateFile(QStringLiteral("x/sub/inner.txt"));
-  CreateFile(QStringLiteral("x/big.bin"), QByteArray(1234567, 'b'));
-  StartIn(QStringLiteral(""));
-  ClickNamed(QStringLiteral("SpeedButton15"), QStringLiteral("Form1"));
+  CreateFile(u"x/sub/inner.txt"_s);
+  CreateFile(u"x/big.bin"_s, QByteArray(1234567, 'b'));
+  StartIn(u""_s);
+  ClickNamed(u"SpeedButton15"_s, u"Form1"_s);
   WaitPanelOn(Home() + QLatin1Char('/'));
   TWidget list = PanelList();
-  ClickRow(list, RowIndexOf(list, QStringLiteral("x")), 2);
-  WaitPanelOn(Home(QStringLiteral("x/")));
-  EXPECT_EQ(RowTexts(PanelList()), (QStringList{QStringLiteral("sub"), QStringLiteral("big.bin")}));
-  EXPECT_EQ(Look().Text(QStringLiteral("Label4"), QStringLiteral("Form4")), QStringLiteral("1"));
-  EXPECT_EQ(Look().Text(QStringLiteral("Label5"), QStringLiteral("Form4")), QStringLiteral("1"));
+  ClickRow(list, RowIndexOf(list, u"x"_s), 2);
+  WaitPanelOn(Home(u"x/"_s));
+  EXPECT_EQ(RowTexts(PanelList()), (QStringList{u"sub"_s, u"big.bin"_s}));
+  EXPECT_EQ(Look().Text(u"Label4"_s, u"Form4"_s), u"1"_s);
+  EXPECT_EQ(Look().Text(u"Label5"_s, u"Form4"_s), u"1"_s);
   list = PanelList();
-  ClickRow(list, RowIndexOf(list, QStringLiteral("big.bin")));
-  WaitFor(QStringLiteral("the information line"), [](const TUi& ui) {
-    const QString line = ui.Text(QStringLiteral("Label6"), QStringLiteral("Form4"));
-    return line.startsWith(QStringLiteral("Файл: big.bin - ")) && line.endsWith(QStringLiteral("  - 1 234 567 byte"));
+  ClickRow(list, RowIndexOf(list, u"big.bin"_s));
+  WaitFor(u"the information line"_s, [](const TUi& ui) {
+    const QString line = ui.Text(u"Label6"_s, u"Form4"_s);
+    return line.startsWith(u"Файл: big.bin - "_s) && line.endsWith(u"  - 1 234 567 byte"_s);
   });
-  ClickRow(list, RowIndexOf(list, QStringLiteral("sub")));
-  Key(QStringLiteral("Return"));
-  WaitPanelOn(Home(QStringLiteral("x/sub/")));
-  ClickNamed(QStringLiteral("SpeedButton1"), QStringLiteral("Form4"));
-  WaitPanelOn(Home(QStringLiteral("x/")));
-  WaitFor(QStringLiteral("the folder left selected"), [](const TUi& ui) {
-    return ui.Widget(QStringLiteral("ListView1"), QStringLiteral("Form4")).value(QStringLiteral("currentText")).toString() ==
-           QStringLiteral("sub");
+  ClickRow(list, RowIndexOf(list, u"sub"_s));
+  Key(u"Return"_s);
+  WaitPanelOn(Home(u"x/sub/"_s));
+  ClickNamed(u"SpeedButton1"_s, u"Form4"_s);
+  WaitPanelOn(Home(u"x/"_s));
+  WaitFor(u"the folder left selected"_s, [](const TUi& ui) {
+    return ui.Widget(u"ListView1"_s, u"Form4"_s).value(u"currentText"_s).toString() == u"sub"_s;
   });
 
-  ClickNamed(QStringLiteral("Button1"), QStringLiteral("Form4"));
-  AnswerInputBox(QStringLiteral("Новая"));
-  WaitFor(QStringLiteral("the new folder selected"), [](const TUi& ui) {
-    return ui.Widget(QStringLiteral("ListView1"), QStringLiteral("Form4")).value(QStringLiteral("currentText")).toString() ==
-           QStringLiteral("Новая");
+  ClickNamed(u"Button1"_s, u"Form4"_s);
+  AnswerInputBox(u"Новая"_s);
+  WaitFor(u"the new folder selected"_s, [](const TUi& ui) {
+    return ui.Widget(u"ListView1"_s, u"Form4"_s).value(u"currentText"_s).toString() == u"Новая"_s;
   });
-  EXPECT_TRUE(QDir(Home(QStringLiteral("x/Новая"))).exists());
-  Key(QStringLiteral("F2"));
-  WaitFor(QStringLiteral("the caption editor"), [](const TUi& ui) {
-    return !FindWithin(ui.Widget(QStringLiteral("ListView1"), QStringLiteral("Form4")), [](const TWidget& widget) {
-              return widget.value(QStringLiteral("class")).toString().contains(QStringLiteral("LineEdit"));
+  EXPECT_TRUE(QDir(Home(u"x/Новая"_s)).exists());
+  Key(u"F2"_s);
+  WaitFor(u"the caption editor"_s, [](const TUi& ui) {
+    return !FindWithin(ui.Widget(u"ListView1"_s, u"Form4"_s), [](const TWidget& widget) {
+              return widget.value(u"class"_s).toString().contains(u"LineEdit"_s);
             }).isEmpty();
   });
-  TypeOver(QStringLiteral("Другая"), [](const TUi& ui) {
-    return TextOf(FindWithin(ui.Widget(QStringLiteral("ListView1"), QStringLiteral("Form4")), [](const TWidget& widget) {
-      return widget.value(QStringLiteral("class")).toString().contains(QStringLiteral("LineEdit"));
+  TypeOver(u"Другая"_s, [](const TUi& ui) {
+    return TextOf(FindWithin(ui.Widget(u"ListView1"_s, u"Form4"_s), [](const TWidget& widget) {
+      return widget.value(u"class"_s).toString().contains(u"LineEdit"_s);
     }));
   });
-  Key(QStringLiteral("Return"));
-  WaitText(QStringLiteral("qt_msgbox_label"),
-           QStringLiteral("Меняем имя : ") + Home(QStringLiteral("x/Новая")) + QStringLiteral(" - на  -") +
-               Home(QStringLiteral("x/Другая")),
-           QStringLiteral("MessageBox"));
-  Key(QStringLiteral("Return"));
-  WaitFor(QStringLiteral("the folder renamed"), [&](const TUi&) { return Exists(HomeBytes("x/Другая")); });
+  Key(u"Return"_s);
+  WaitText(u"qt_msgbox_label"_s, u"Меняем имя : "_s + Home(u"x/Новая"_s) + u" - на  -"_s + Home(u"x/Другая"_s),
+           u"MessageBox"_s);
+  Key(u"Return"_s);
+  WaitFor(u"the folder renamed"_s, [&](const TUi&) { return Exists(HomeBytes("x/Другая")); });
   EXPECT_FALSE(Exists(HomeBytes("x/Новая")));
 
-  ClickNamed(QStringLiteral("SpeedButton3"), QStringLiteral("Form4"));
-  WaitWidget(QStringLiteral("ListView1Header"), QStringLiteral("Form4"));
-  ClickNamed(QStringLiteral("SpeedButton2"), QStringLiteral("Form4"));
-  WaitFor(QStringLiteral("the heading gone"), [](const TUi& ui) {
-    return ui.Widget(QStringLiteral("ListView1Header"), QStringLiteral("Form4")).isEmpty();
-  });
+  ClickNamed(u"SpeedButton3"_s, u"Form4"_s);
+  WaitWidget(u"ListView1Header"_s, u"Form4"_s);
+  ClickNamed(u"SpeedButton2"_s, u"Form4"_s);
+  WaitFor(u"the heading gone"_s, [](const TUi& ui) { return ui.Widget(u"ListView1Header"_s, u"Form4"_s).isEmpty(); });
 }
 
 TEST_F(PanelScenario, TheTypedPathOfThePanelIsEntered) {
-  CreateFile(QStringLiteral("x/sub/inner.txt"));
-  StartIn(QStringLiteral(""));
-  ClickNamed(QStringLiteral("SpeedButton15"), QStringLiteral("Form1"));
+  CreateFile(u"x/sub/inner.txt"_s);
+  StartIn(u""_s);
+  ClickNamed(u"SpeedButton15"_s, u"Form1"_s);
   WaitPanelOn(Home() + QLatin1Char('/'));
-  FillField(QStringLiteral("Edit1"), QStringLiteral("Form4"), Home(QStringLiteral("x/sub")));
-  Key(QStringLiteral("Return"));
-  WaitPanelOn(Home(QStringLiteral("x/sub/")));
-  EXPECT_EQ(RowTexts(PanelList()), QStringList{QStringLiteral("inner.txt")});
+  FillField(u"Edit1"_s, u"Form4"_s, Home(u"x/sub"_s));
+  Key(u"Return"_s);
+  WaitPanelOn(Home(u"x/sub/"_s));
+  EXPECT_EQ(RowTexts(PanelList()), QStringList{u"inner.txt"_s});
 }
 
 TEST_F(PanelScenario, BothWindowsListAFolderInOneOrder) {
-  for (const char* name : {"Музыка", "Dest", "банк", "Zeta", "alpha"}) CreateDir(QStringLiteral("x/") + QString::fromUtf8(name));
-  CreateFile(QStringLiteral("x/Файл.txt"));
-  CreateFile(QStringLiteral("x/file.txt"));
-  StartIn(QStringLiteral("x/"), {QStringLiteral("LANG=ru_RU.UTF-8")});
-  ClickNamed(QStringLiteral("SpeedButton15"), QStringLiteral("Form1"));
-  WaitPanelOn(Home(QStringLiteral("x/")));
-  const TUi ui = WaitFor(QStringLiteral("both lists filled"), [](const TUi& look) {
-    return RowTexts(look.Widget(QStringLiteral("ListView1"), QStringLiteral("Form4"))).size() == 7;
-  });
-  const QStringList main = RowTexts(ui.Widget(QStringLiteral("ListView"), QStringLiteral("Form1")));
-  EXPECT_EQ(main, RowTexts(ui.Widget(QStringLiteral("ListView1"), QStringLiteral("Form4"))));
-  EXPECT_EQ(main.value(0), QStringLiteral("банк"));
+  for (const char* name : {"Музыка", "Dest", "банк", "Zeta", "alpha"}) CreateDir(u"x/"_s + QString::fromUtf8(name));
+  CreateFile(u"x/Файл.txt"_s);
+  CreateFile(u"x/file.txt"_s);
+  StartIn(u"x/"_s, {u"LANG=ru_RU.UTF-8"_s});
+  ClickNamed(u"SpeedButton15"_s, u"Form1"_s);
+  WaitPanelOn(Home(u"x/"_s));
+  const TUi ui = WaitFor(u"both lists filled"_s,
+                         [](const TUi& look) { return RowTexts(look.Widget(u"ListView1"_s, u"Form4"_s)).size() == 7; });
+  const QStringList main = RowTexts(MainList(ui));
+  EXPECT_EQ(main, RowTexts(ui.Widget(u"ListView1"_s, u"Form4"_s)));
+  EXPECT_EQ(main.value(0), u"банк"_s);
 }
 
 }  // namespace

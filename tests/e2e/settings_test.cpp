@@ -11,109 +11,104 @@ namespace {
 class SettingsScenario : public TZarnScenario {
  protected:
   void StartIn(const QString& folder) {
-    WriteSettings(QStringLiteral("zarn.ini"), {{}, {}, {}, Home(folder)});
+    WriteSettings(u"zarn.ini"_s, {{}, {}, {}, Home(folder)});
     Start();
     WaitListing(Home(folder));
   }
 
   // Chooses a program in the program chooser by typing its path.
   void ChooseProgram(const QString& path) {
-    const TUi ui = WaitFor(QStringLiteral("the program chooser"), [](const TUi& look) {
-      return look.Shown(QStringLiteral("OpenDialog1"));
-    });
-    EXPECT_EQ(TitleOf(ui.Window(QStringLiteral("OpenDialog1"))), QStringLiteral("Выберите программу"));
+    const TUi ui = WaitFor(u"the program chooser"_s, [](const TUi& look) { return look.Shown(u"OpenDialog1"_s); });
+    EXPECT_EQ(TitleOf(ui.Window(u"OpenDialog1"_s)), u"Выберите программу"_s);
     // Qt's own dialog, in Russian like the rest.
-    EXPECT_FALSE(ui.WithText(QStringLiteral("Отмена"), QStringLiteral("QPushButton"), QStringLiteral("OpenDialog1")).isEmpty());
-    FillField(QStringLiteral("fileNameEdit"), QStringLiteral("OpenDialog1"), path);
-    Key(QStringLiteral("Return"));
-    WaitFor(QStringLiteral("the chooser closed"), [](const TUi& look) { return !look.Shown(QStringLiteral("OpenDialog1")); });
+    EXPECT_FALSE(ui.WithText(u"Отмена"_s, u"QPushButton"_s, u"OpenDialog1"_s).isEmpty());
+    FillField(u"fileNameEdit"_s, u"OpenDialog1"_s, path);
+    Key(u"Return"_s);
+    WaitClosed(u"OpenDialog1"_s);
   }
 };
 
 TEST_F(SettingsScenario, ExternalProgramsAndTheListFont) {
-  CreateFile(QStringLiteral("x/a.txt"));
-  CreateFile(QStringLiteral("bin/view"), "#!/bin/sh\n");
-  ::chmod(Home(QStringLiteral("bin/view")).toUtf8().constData(), 0755);
-  StartIn(QStringLiteral("x/"));
-  SelectMainRow(QStringLiteral("a.txt"));
-  Key(QStringLiteral("F9"));
-  WaitFor(QStringLiteral("the settings window"), [](const TUi& ui) { return ui.Shown(QStringLiteral("Set1")); });
-  EXPECT_EQ(Look().Text(QStringLiteral("Label9"), QStringLiteral("Form1")), QStringLiteral("Жду команды..."));
-  ClickNamed(QStringLiteral("Button1"), QStringLiteral("Set1"));
-  ChooseProgram(Home(QStringLiteral("bin/view")));
-  WaitText(QStringLiteral("Edit1"), Home(QStringLiteral("bin/view")), QStringLiteral("Set1"));
-  ClickNamed(QStringLiteral("CheckBox1"), QStringLiteral("Set1"));
+  CreateFile(u"x/a.txt"_s);
+  CreateFile(u"bin/view"_s, "#!/bin/sh\n");
+  ::chmod(Home(u"bin/view"_s).toUtf8().constData(), 0755);
+  StartIn(u"x/"_s);
+  SelectMainRow(u"a.txt"_s);
+  Key(u"F9"_s);
+  WaitShown(u"Set1"_s);
+  EXPECT_EQ(Look().Text(u"Label9"_s, u"Form1"_s), u"Жду команды..."_s);
+  ClickNamed(u"Button1"_s, u"Set1"_s);
+  ChooseProgram(Home(u"bin/view"_s));
+  WaitText(u"Edit1"_s, Home(u"bin/view"_s), u"Set1"_s);
+  ClickNamed(u"CheckBox1"_s, u"Set1"_s);
 
-  FillField(QStringLiteral("Edit3"), QStringLiteral("Set1"), QStringLiteral("abc"));
-  ClickNamed(QStringLiteral("Button3"), QStringLiteral("Set1"));
-  WaitText(QStringLiteral("qt_msgbox_label"), QStringLiteral("'abc' is not a valid integer value"), QStringLiteral("MessageBox"));
-  Key(QStringLiteral("Return"));
-  WaitFor(QStringLiteral("the error closed"), [](const TUi& ui) { return !ui.Shown(QStringLiteral("MessageBox")); });
-  EXPECT_TRUE(Look().Shown(QStringLiteral("Set1")));
+  FillField(u"Edit3"_s, u"Set1"_s, u"abc"_s);
+  ClickNamed(u"Button3"_s, u"Set1"_s);
+  WaitText(u"qt_msgbox_label"_s, u"'abc' is not a valid integer value"_s, u"MessageBox"_s);
+  Key(u"Return"_s);
+  WaitClosed(u"MessageBox"_s);
+  EXPECT_TRUE(Look().Shown(u"Set1"_s));
 
-  FillField(QStringLiteral("Edit3"), QStringLiteral("Set1"), QStringLiteral("26"));
-  Key(QStringLiteral("Return"));
-  const TUi ui = WaitFor(QStringLiteral("the settings window closed"), [](const TUi& look) { return !look.Shown(QStringLiteral("Set1")); });
-  const TWidget list = ui.Widget(QStringLiteral("ListView"), QStringLiteral("Form1"));
-  EXPECT_GE(list.value(QStringLiteral("fontPixels")).toInt(), 18);
+  FillField(u"Edit3"_s, u"Set1"_s, u"26"_s);
+  Key(u"Return"_s);
+  const TUi ui = WaitClosed(u"Set1"_s);
+  const TWidget list = MainList(ui);
+  EXPECT_GE(list.value(u"fontPixels"_s).toInt(), 18);
   // Rows grow with the font, so that no name is cut at the top or the bottom.
   EXPECT_GE(RectOf(RowOf(list, 0)).height(), 26);
   CloseWithExitButton();
-  EXPECT_EQ(ReadSettings(QStringLiteral("zarn.ini")).value(0), Home(QStringLiteral("bin/view")));
+  EXPECT_EQ(ReadSettings(u"zarn.ini"_s).value(0), Home(u"bin/view"_s));
 }
 
 TEST_F(SettingsScenario, AssociationsAreAddedDeletedLoadedAndSaved) {
-  CreateFile(QStringLiteral("x/a.txt"));
-  CreateFile(QStringLiteral("bin/md-viewer"), "#!/bin/sh\n");
-  ::chmod(Home(QStringLiteral("bin/md-viewer")).toUtf8().constData(), 0755);
-  StartIn(QStringLiteral("x/"));
-  SelectMainRow(QStringLiteral("a.txt"));
-  Key(QStringLiteral("F10"));
-  WaitFor(QStringLiteral("the associations window"), [](const TUi& ui) { return ui.Shown(QStringLiteral("Extent")); });
-  ClickNamed(QStringLiteral("Button1"), QStringLiteral("Extent"));
-  AnswerInputBox(QStringLiteral("md"));
-  ChooseProgram(Home(QStringLiteral("bin/md-viewer")));
-  TUi ui = WaitFor(QStringLiteral("the new row"), [](const TUi& look) {
-    return RowTexts(look.Widget(QStringLiteral("ListView1"), QStringLiteral("Extent"))) == QStringList{QStringLiteral(".md")};
+  CreateFile(u"x/a.txt"_s);
+  CreateFile(u"bin/md-viewer"_s, "#!/bin/sh\n");
+  ::chmod(Home(u"bin/md-viewer"_s).toUtf8().constData(), 0755);
+  StartIn(u"x/"_s);
+  SelectMainRow(u"a.txt"_s);
+  Key(u"F10"_s);
+  WaitShown(u"Extent"_s);
+  ClickNamed(u"Button1"_s, u"Extent"_s);
+  AnswerInputBox(u"md"_s);
+  ChooseProgram(Home(u"bin/md-viewer"_s));
+  TUi ui = WaitFor(u"the new row"_s, [](const TUi& look) {
+    return RowTexts(look.Widget(u"ListView1"_s, u"Extent"_s)) == QStringList{u".md"_s};
   });
-  EXPECT_EQ(RowTexts(ui.Widget(QStringLiteral("ListView1"), QStringLiteral("Extent")), 1),
-            QStringList{Home(QStringLiteral("bin/md-viewer"))});
-  ClickNamed(QStringLiteral("Button3"), QStringLiteral("Extent"));
-  WaitFor(QStringLiteral("zarn.ext saved"), [&](const TUi&) {
-    return ReadSettings(QStringLiteral("zarn.ext")) == QStringList{QStringLiteral(".md"), Home(QStringLiteral("bin/md-viewer"))};
+  EXPECT_EQ(RowTexts(ui.Widget(u"ListView1"_s, u"Extent"_s), 1), QStringList{Home(u"bin/md-viewer"_s)});
+  ClickNamed(u"Button3"_s, u"Extent"_s);
+  WaitFor(u"zarn.ext saved"_s, [&](const TUi&) {
+    return ReadSettings(u"zarn.ext"_s) == QStringList{u".md"_s, Home(u"bin/md-viewer"_s)};
   });
-  ClickRow(ui.Widget(QStringLiteral("ListView1"), QStringLiteral("Extent")), 0);
-  ClickNamed(QStringLiteral("Button2"), QStringLiteral("Extent"));
-  WaitFor(QStringLiteral("the row deleted"), [](const TUi& look) {
-    return RowTexts(look.Widget(QStringLiteral("ListView1"), QStringLiteral("Extent"))).isEmpty();
-  });
-  ClickNamed(QStringLiteral("Button4"), QStringLiteral("Extent"));
-  WaitFor(QStringLiteral("the row loaded again"), [](const TUi& look) {
-    return RowTexts(look.Widget(QStringLiteral("ListView1"), QStringLiteral("Extent"))) == QStringList{QStringLiteral(".md")};
-  });
-  ClickNamed(QStringLiteral("Button5"), QStringLiteral("Extent"));
-  WaitFor(QStringLiteral("the window closed"), [](const TUi& look) { return !look.Shown(QStringLiteral("Extent")); });
-  EXPECT_EQ(Look().Text(QStringLiteral("Label9"), QStringLiteral("Form1")), QStringLiteral("Жду команды. "));
+  ClickRow(ui.Widget(u"ListView1"_s, u"Extent"_s), 0);
+  ClickNamed(u"Button2"_s, u"Extent"_s);
+  WaitFor(u"the row deleted"_s,
+          [](const TUi& look) { return RowTexts(look.Widget(u"ListView1"_s, u"Extent"_s)).isEmpty(); });
+  ClickNamed(u"Button4"_s, u"Extent"_s);
+  WaitFor(u"the row loaded again"_s,
+          [](const TUi& look) { return RowTexts(look.Widget(u"ListView1"_s, u"Extent"_s)) == QStringList{u".md"_s}; });
+  ClickNamed(u"Button5"_s, u"Extent"_s);
+  WaitClosed(u"Extent"_s);
+  EXPECT_EQ(Look().Text(u"Label9"_s, u"Form1"_s), u"Жду команды. "_s);
 }
 
 TEST_F(SettingsScenario, TheAboutBoxAndItsHelp) {
-  CreateFile(QStringLiteral("x/a.txt"));
-  StartIn(QStringLiteral("x/"));
-  SelectMainRow(QStringLiteral("a.txt"));
-  Key(QStringLiteral("F1"));
-  TUi ui = WaitFor(QStringLiteral("the about box"), [](const TUi& look) { return look.Shown(QStringLiteral("AboutBox")); });
-  EXPECT_EQ(TitleOf(ui.Window(QStringLiteral("AboutBox"))), QStringLiteral("  О программе"));
-  EXPECT_EQ(ui.Text(QStringLiteral("Label2"), QStringLiteral("AboutBox")), QStringLiteral("Version  1.4   (10.2012)"));
-  Key(QStringLiteral("Escape"));
-  WaitFor(QStringLiteral("the about box closed"), [](const TUi& look) { return !look.Shown(QStringLiteral("AboutBox")); });
-  WaitText(QStringLiteral("Label9"), QStringLiteral("Жду команды..."), QStringLiteral("Form1"));
+  CreateFile(u"x/a.txt"_s);
+  StartIn(u"x/"_s);
+  SelectMainRow(u"a.txt"_s);
+  Key(u"F1"_s);
+  TUi ui = WaitShown(u"AboutBox"_s);
+  EXPECT_EQ(TitleOf(ui.Window(u"AboutBox"_s)), u"  О программе"_s);
+  EXPECT_EQ(ui.Text(u"Label2"_s, u"AboutBox"_s), u"Version  1.4   (10.2012)"_s);
+  Key(u"Escape"_s);
+  WaitClosed(u"AboutBox"_s);
+  WaitText(u"Label9"_s, u"Жду команды..."_s, u"Form1"_s);
 
-  ClickNamed(QStringLiteral("Button2"), QStringLiteral("Form1"));
-  ClickNamed(QStringLiteral("Button2"), QStringLiteral("AboutBox"));
-  WaitText(QStringLiteral("qt_msgbox_label"), QStringLiteral("Файл помощи hzarn.chm не найден"), QStringLiteral("MessageBox"));
-  EXPECT_FALSE(Look().Shown(QStringLiteral("AboutBox")));
-  Key(QStringLiteral("Return"));
-  WaitText(QStringLiteral("Label9"), QStringLiteral("Жду команды..."), QStringLiteral("Form1"));
+  ClickNamed(u"Button2"_s, u"Form1"_s);
+  ClickNamed(u"Button2"_s, u"AboutBox"_s);
+  WaitText(u"qt_msgbox_label"_s, u"Файл помощи hzarn.chm не найден"_s, u"MessageBox"_s);
+  EXPECT_FALSE(Look().Shown(u"AboutBox"_s));
+  Key(u"Return"_s);
+  WaitText(u"Label9"_s, u"Жду команды..."_s, u"Form1"_s);
 }
 
 }  // namespace

@@ -10,61 +10,57 @@ class StartupScenario : public TZarnScenario {};
 
 TEST_F(StartupScenario, WithoutSettingsShowsTheRootAndWritesTheFileAtClose) {
   Start();
-  const TUi ui = WaitListing(QStringLiteral("/"));
-  EXPECT_EQ(TitleOf(ui.Window(QStringLiteral("Form1"))), QStringLiteral("Zarn - Ver. 1.4"));
-  EXPECT_EQ(ui.Text(QStringLiteral("Label9")), QStringLiteral("Жду команду..."));
-  EXPECT_GE(RowIndexOf(ui.Widget(QStringLiteral("ListView")), QStringLiteral("tmp")), 0);
+  const TUi ui = WaitListing(u"/"_s);
+  EXPECT_EQ(TitleOf(ui.Window(u"Form1"_s)), u"Zarn - Ver. 1.4"_s);
+  EXPECT_EQ(ui.Text(u"Label9"_s), u"Жду команду..."_s);
+  EXPECT_GE(RowIndexOf(ui.Widget(u"ListView"_s), u"tmp"_s), 0);
   CloseWithExitButton();
-  EXPECT_EQ(ReadSettings(QStringLiteral("zarn.ini")), (QStringList{{}, {}, {}, QStringLiteral("/")}));
+  EXPECT_EQ(ReadSettings(u"zarn.ini"_s), (QStringList{{}, {}, {}, u"/"_s}));
 }
 
 TEST_F(StartupScenario, SettingsFileRestoresTheViewerAndTheFolder) {
-  CreateDir(QStringLiteral("Work/Docs"));
-  WriteSettings(QStringLiteral("zarn.ini"),
-                {QStringLiteral("/bin/cat"), Home(QStringLiteral("Work")), QStringLiteral("/nonexistent/editor"),
-                 Home(QStringLiteral("Work/"))});
+  CreateDir(u"Work/Docs"_s);
+  WriteSettings(u"zarn.ini"_s, {u"/bin/cat"_s, Home(u"Work"_s), u"/nonexistent/editor"_s, Home(u"Work/"_s)});
   Start();
-  const TUi ui = WaitListing(Home(QStringLiteral("Work/")));
-  EXPECT_EQ(RowTexts(ui.Widget(QStringLiteral("ListView"))), QStringList{QStringLiteral("Docs")});
+  const TUi ui = WaitListing(Home(u"Work/"_s));
+  EXPECT_EQ(RowTexts(ui.Widget(u"ListView"_s)), QStringList{u"Docs"_s});
   // The folder history holds the computer, the start folder and the saved folder, newest first.
-  const QJsonArray history = ui.Widget(QStringLiteral("cbPath")).value(QStringLiteral("items")).toArray();
+  const QJsonArray history = ui.Widget(u"cbPath"_s).value(u"items"_s).toArray();
   ASSERT_GE(history.size(), 3);
-  EXPECT_EQ(history.at(0).toString(), Home(QStringLiteral("Work")));
-  ClickNamed(QStringLiteral("SpeedButton10"));
-  const TUi settings = WaitFor(QStringLiteral("the settings window"),
-                               [](const TUi& look) { return look.Shown(QStringLiteral("Set1")); });
-  EXPECT_TRUE(settings.Widget(QStringLiteral("CheckBox1")).value(QStringLiteral("checked")).toBool());
-  EXPECT_EQ(settings.Text(QStringLiteral("Edit1")), QStringLiteral("/bin/cat"));
-  EXPECT_FALSE(settings.Widget(QStringLiteral("CheckBox2")).value(QStringLiteral("checked")).toBool());
-  EXPECT_EQ(settings.Text(QStringLiteral("Edit2")), QString());
-  EXPECT_EQ(TitleOf(settings.Window(QStringLiteral("Set1"))), QStringLiteral(" Выбери , что нравится."));
+  EXPECT_EQ(history.at(0).toString(), Home(u"Work"_s));
+  ClickNamed(u"SpeedButton10"_s);
+  const TUi settings = WaitShown(u"Set1"_s);
+  EXPECT_TRUE(settings.Widget(u"CheckBox1"_s).value(u"checked"_s).toBool());
+  EXPECT_EQ(settings.Text(u"Edit1"_s), u"/bin/cat"_s);
+  EXPECT_FALSE(settings.Widget(u"CheckBox2"_s).value(u"checked"_s).toBool());
+  EXPECT_EQ(settings.Text(u"Edit2"_s), QString());
+  EXPECT_EQ(TitleOf(settings.Window(u"Set1"_s)), u" Выбери , что нравится."_s);
   CloseWithExitButton();
-  EXPECT_EQ(ReadSettings(QStringLiteral("zarn.ini")),
-            (QStringList{QStringLiteral("/bin/cat"), {}, {}, Home(QStringLiteral("Work/"))}));
+  EXPECT_EQ(ReadSettings(u"zarn.ini"_s), (QStringList{u"/bin/cat"_s, {}, {}, Home(u"Work/"_s)}));
 }
 
 TEST_F(StartupScenario, EveryWindowShowsItsOwnCaption) {
   Start();
-  WaitListing(QStringLiteral("/"));
-  ClickNamed(QStringLiteral("SpeedButton17"));
-  const TUi panel = WaitFor(QStringLiteral("the second panel"), [](const TUi& ui) { return ui.Shown(QStringLiteral("Form4")); });
-  EXPECT_EQ(TitleOf(panel.Window(QStringLiteral("Form4"))), QStringLiteral("Выбери нужную папку"));
-  ClickNamed(QStringLiteral("Button1"), QStringLiteral("Form1"));
-  const TUi search = WaitFor(QStringLiteral("the search window"), [](const TUi& ui) { return ui.Shown(QStringLiteral("FILESCH")); });
-  EXPECT_TRUE(TitleOf(search.Window(QStringLiteral("FILESCH"))).startsWith(QStringLiteral("  Поиск файлов")));
-  ClickNamed(QStringLiteral("SpeedButton11"), QStringLiteral("Form1"));
-  const TUi extensions = WaitFor(QStringLiteral("the associations window"), [](const TUi& ui) { return ui.Shown(QStringLiteral("Extent")); });
-  EXPECT_EQ(TitleOf(extensions.Window(QStringLiteral("Extent"))), QStringLiteral("  Настройка расширений"));
-  ClickNamed(QStringLiteral("Button5"), QStringLiteral("Extent"));
-  WaitFor(QStringLiteral("the associations window closed"), [](const TUi& ui) { return !ui.Shown(QStringLiteral("Extent")); });
-  ClickNamed(QStringLiteral("SpeedButton20"), QStringLiteral("Form1"));
-  const TUi modes = WaitFor(QStringLiteral("the selection modes"), [](const TUi& ui) { return ui.Shown(QStringLiteral("Selekt")); });
-  EXPECT_EQ(TitleOf(modes.Window(QStringLiteral("Selekt"))), QStringLiteral("Режимы выделения"));
-  Key(QStringLiteral("Escape"));
-  WaitFor(QStringLiteral("the selection modes closed"), [](const TUi& ui) { return !ui.Shown(QStringLiteral("Selekt")); });
-  ClickNamed(QStringLiteral("SpeedButton12"), QStringLiteral("Form1"));
-  const TUi viewer = WaitFor(QStringLiteral("the text viewer"), [](const TUi& ui) { return ui.Shown(QStringLiteral("RF")); });
-  EXPECT_TRUE(TitleOf(viewer.Window(QStringLiteral("RF"))).startsWith(QStringLiteral("Просмотр содержимого файлов  V1.4")));
+  WaitListing(u"/"_s);
+  ClickNamed(u"SpeedButton17"_s);
+  const TUi panel = WaitShown(u"Form4"_s);
+  EXPECT_EQ(TitleOf(panel.Window(u"Form4"_s)), u"Выбери нужную папку"_s);
+  ClickNamed(u"Button1"_s, u"Form1"_s);
+  const TUi search = WaitShown(u"FILESCH"_s);
+  EXPECT_TRUE(TitleOf(search.Window(u"FILESCH"_s)).startsWith(u"  Поиск файлов"_s));
+  ClickNamed(u"SpeedButton11"_s, u"Form1"_s);
+  const TUi extensions = WaitShown(u"Extent"_s);
+  EXPECT_EQ(TitleOf(extensions.Window(u"Extent"_s)), u"  Настройка расширений"_s);
+  ClickNamed(u"Button5"_s, u"Extent"_s);
+  WaitClosed(u"Extent"_s);
+  ClickNamed(u"SpeedButton20"_s, u"Form1"_s);
+  const TUi modes = WaitShown(u"Selekt"_s);
+  EXPECT_EQ(TitleOf(modes.Window(u"Selekt"_s)), u"Режимы выделения"_s);
+  Key(u"Escape"_s);
+  WaitClosed(u"Selekt"_s);
+  ClickNamed(u"SpeedButton12"_s, u"Form1"_s);
+  const TUi viewer = WaitShown(u"RF"_s);
+  EXPECT_TRUE(TitleOf(viewer.Window(u"RF"_s)).startsWith(u"Просмотр содержимого файлов  V1.4"_s));
 }
 
 }  // namespace

@@ -12,76 +12,67 @@ namespace {
 class ViewerScenario : public TZarnScenario {
  protected:
   void ViewFrom(const QString& folder, const QString& name) {
-    WriteSettings(QStringLiteral("zarn.ini"), {{}, {}, {}, Home(folder)});
+    WriteSettings(u"zarn.ini"_s, {{}, {}, {}, Home(folder)});
     Start();
     WaitListing(Home(folder));
     SelectMainRow(name);
-    Key(QStringLiteral("F3"));
+    Key(u"F3"_s);
   }
 
-  QString Memo() { return Look().Text(QStringLiteral("Memo1"), QStringLiteral("RF")); }
+  QString Memo() { return Look().Text(u"Memo1"_s, u"RF"_s); }
 };
 
 TEST_F(ViewerScenario, ATextFileWholeAsHexInAnotherCodePageAndSearched) {
-  CreateFile(QStringLiteral("x/notes.txt"), "First line\nSecond LINE with words\n");
-  ViewFrom(QStringLiteral("x/"), QStringLiteral("notes.txt"));
-  TUi ui = WaitText(QStringLiteral("Memo1"), QStringLiteral("First line\nSecond LINE with words\n"), QStringLiteral("RF"));
-  EXPECT_EQ(TitleOf(ui.Window(QStringLiteral("RF"))),
-            QStringLiteral(" Просмотр файла - ") + Home(QStringLiteral("x/notes.txt")) + QStringLiteral(" - Размер : 34"));
-  FillField(QStringLiteral("Edit1"), QStringLiteral("RF"), QStringLiteral("line"));
-  Key(QStringLiteral("Return"));
-  WaitFor(QStringLiteral("the first match selected"), [](const TUi& look) {
-    return look.Widget(QStringLiteral("Memo1"), QStringLiteral("RF")).value(QStringLiteral("selectedText")).toString() ==
-           QStringLiteral("line");
+  CreateFile(u"x/notes.txt"_s, "First line\nSecond LINE with words\n");
+  ViewFrom(u"x/"_s, u"notes.txt"_s);
+  TUi ui = WaitText(u"Memo1"_s, u"First line\nSecond LINE with words\n"_s, u"RF"_s);
+  EXPECT_EQ(TitleOf(ui.Window(u"RF"_s)), u" Просмотр файла - "_s + Home(u"x/notes.txt"_s) + u" - Размер : 34"_s);
+  FillField(u"Edit1"_s, u"RF"_s, u"line"_s);
+  Key(u"Return"_s);
+  WaitFor(u"the first match selected"_s, [](const TUi& look) {
+    return look.Widget(u"Memo1"_s, u"RF"_s).value(u"selectedText"_s).toString() == u"line"_s;
   });
-  ClickNamed(QStringLiteral("Button3"), QStringLiteral("RF"));
-  WaitFor(QStringLiteral("the next match selected"), [](const TUi& look) {
-    return look.Widget(QStringLiteral("Memo1"), QStringLiteral("RF")).value(QStringLiteral("selectedText")).toString() ==
-           QStringLiteral("LINE");
+  ClickNamed(u"Button3"_s, u"RF"_s);
+  WaitFor(u"the next match selected"_s, [](const TUi& look) {
+    return look.Widget(u"Memo1"_s, u"RF"_s).value(u"selectedText"_s).toString() == u"LINE"_s;
   });
-  ClickNamed(QStringLiteral("Button5"), QStringLiteral("RF"));
-  WaitFor(QStringLiteral("the hex page"), [](const TUi& look) {
-    return look.Text(QStringLiteral("Memo1"), QStringLiteral("RF"))
-        .startsWith(QStringLiteral("00000000: 46 69 72 73 74 20 6C 69|6E 65 0A 53 65 63 6F 6E | First li"));
+  ClickNamed(u"Button5"_s, u"RF"_s);
+  WaitFor(u"the hex page"_s, [](const TUi& look) {
+    return look.Text(u"Memo1"_s, u"RF"_s)
+        .startsWith(u"00000000: 46 69 72 73 74 20 6C 69|6E 65 0A 53 65 63 6F 6E | First li"_s);
   });
-  ClickNamed(QStringLiteral("BitBtn1"), QStringLiteral("RF"));
-  WaitText(QStringLiteral("Label3"), QStringLiteral("DOS"), QStringLiteral("RF"));
-  EXPECT_EQ(Look().Text(QStringLiteral("Label4"), QStringLiteral("RF")), QStringLiteral("WIN UCODE"));
-  ClickNamed(QStringLiteral("Memo1"), QStringLiteral("RF"));
-  Key(QStringLiteral("Escape"));
-  WaitFor(QStringLiteral("the viewer closed"), [](const TUi& look) { return !look.Shown(QStringLiteral("RF")); });
+  ClickNamed(u"BitBtn1"_s, u"RF"_s);
+  WaitText(u"Label3"_s, u"DOS"_s, u"RF"_s);
+  EXPECT_EQ(Look().Text(u"Label4"_s, u"RF"_s), u"WIN UCODE"_s);
+  ClickNamed(u"Memo1"_s, u"RF"_s);
+  Key(u"Escape"_s);
+  WaitClosed(u"RF"_s);
   // The toggle button brings back the same content.
-  ClickNamed(QStringLiteral("SpeedButton12"), QStringLiteral("Form1"));
-  WaitText(QStringLiteral("Memo1"), QStringLiteral("First line\nSecond LINE with words\n"), QStringLiteral("RF"));
+  ClickNamed(u"SpeedButton12"_s, u"Form1"_s);
+  WaitText(u"Memo1"_s, u"First line\nSecond LINE with words\n"_s, u"RF"_s);
 }
 
 TEST_F(ViewerScenario, ABigFileOpensAsHexPagesThatKeysTurn) {
   QByteArray big(200000, 'a');
   big.replace(100000, 6, "needle");
-  CreateFile(QStringLiteral("x/big.bin"), big);
-  ViewFrom(QStringLiteral("x/"), QStringLiteral("big.bin"));
-  WaitFor(QStringLiteral("the first hex page"), [](const TUi& ui) {
-    return ui.Text(QStringLiteral("Memo1"), QStringLiteral("RF")).startsWith(QStringLiteral("00000000: 61 61"));
-  });
-  ClickNamed(QStringLiteral("Memo1"), QStringLiteral("RF"));
-  Key(QStringLiteral("Next"));
-  WaitFor(QStringLiteral("the next page"), [](const TUi& ui) {
-    return !ui.Text(QStringLiteral("Memo1"), QStringLiteral("RF")).startsWith(QStringLiteral("00000000:"));
-  });
-  Key(QStringLiteral("End"));
-  WaitFor(QStringLiteral("the last page"), [](const TUi& ui) {
-    return ui.Text(QStringLiteral("Memo1"), QStringLiteral("RF")).contains(QStringLiteral("00030D30: "));
-  });
-  Key(QStringLiteral("Home"));
-  WaitFor(QStringLiteral("the first page again"), [](const TUi& ui) {
-    return ui.Text(QStringLiteral("Memo1"), QStringLiteral("RF")).startsWith(QStringLiteral("00000000:"));
-  });
-  FillField(QStringLiteral("Edit1"), QStringLiteral("RF"), QStringLiteral("NEEDLE"));
-  Key(QStringLiteral("Return"));
-  WaitFor(QStringLiteral("the page of the match"), [](const TUi& ui) {
-    const TWidget memo = ui.Widget(QStringLiteral("Memo1"), QStringLiteral("RF"));
-    return TextOf(memo).contains(QStringLiteral("000186A0: 6E 65 65 64 6C 65")) &&
-           memo.value(QStringLiteral("selectedText")).toString() == QStringLiteral("000186A0");
+  CreateFile(u"x/big.bin"_s, big);
+  ViewFrom(u"x/"_s, u"big.bin"_s);
+  WaitFor(u"the first hex page"_s,
+          [](const TUi& ui) { return ui.Text(u"Memo1"_s, u"RF"_s).startsWith(u"00000000: 61 61"_s); });
+  ClickNamed(u"Memo1"_s, u"RF"_s);
+  Key(u"Next"_s);
+  WaitFor(u"the next page"_s, [](const TUi& ui) { return !ui.Text(u"Memo1"_s, u"RF"_s).startsWith(u"00000000:"_s); });
+  Key(u"End"_s);
+  WaitFor(u"the last page"_s, [](const TUi& ui) { return ui.Text(u"Memo1"_s, u"RF"_s).contains(u"00030D30: "_s); });
+  Key(u"Home"_s);
+  WaitFor(u"the first page again"_s,
+          [](const TUi& ui) { return ui.Text(u"Memo1"_s, u"RF"_s).startsWith(u"00000000:"_s); });
+  FillField(u"Edit1"_s, u"RF"_s, u"NEEDLE"_s);
+  Key(u"Return"_s);
+  WaitFor(u"the page of the match"_s, [](const TUi& ui) {
+    const TWidget memo = ui.Widget(u"Memo1"_s, u"RF"_s);
+    return TextOf(memo).contains(u"000186A0: 6E 65 65 64 6C 65"_s) &&
+           memo.value(u"selectedText"_s).toString() == u"000186A0"_s;
   });
 }
 
@@ -94,14 +85,14 @@ TEST_F(ViewerScenario, ATransparentPictureShowsTheViewersBackground) {
     painter.setPen(QPen(Qt::red, 6));
     painter.drawRect(picture.rect().adjusted(3, 3, -3, -3));
   }
-  CreateDir(QStringLiteral("x"));
-  ASSERT_TRUE(picture.save(Home(QStringLiteral("x/frame.png"))));
-  ViewFrom(QStringLiteral("x/"), QStringLiteral("frame.png"));
-  const TUi ui = WaitFor(QStringLiteral("the picture viewer"), [](const TUi& look) { return look.Shown(QStringLiteral("SHPIC")); });
-  EXPECT_EQ(TitleOf(ui.Window(QStringLiteral("SHPIC"))), QStringLiteral(" Изображение:   ") + Home(QStringLiteral("x/frame.png")));
-  const QRect area = RectOf(ui.Widget(QStringLiteral("Image1"), QStringLiteral("SHPIC")));
+  CreateDir(u"x"_s);
+  ASSERT_TRUE(picture.save(Home(u"x/frame.png"_s)));
+  ViewFrom(u"x/"_s, u"frame.png"_s);
+  const TUi ui = WaitShown(u"SHPIC"_s);
+  EXPECT_EQ(TitleOf(ui.Window(u"SHPIC"_s)), u" Изображение:   "_s + Home(u"x/frame.png"_s));
+  const QRect area = RectOf(ui.Widget(u"Image1"_s, u"SHPIC"_s));
   // The middle of the picture is white: no caption shows through it.
-  WaitFor(QStringLiteral("the frame drawn"), [&](const TUi&) {
+  WaitFor(u"the frame drawn"_s, [&](const TUi&) {
     const QImage column = X().Grab(QRect(area.center().x(), area.top(), 1, area.height()));
     for (int y = 0; y < column.height(); ++y) {
       if (qRed(column.pixel(0, y)) > 200 && qGreen(column.pixel(0, y)) < 60) return true;
@@ -113,19 +104,18 @@ TEST_F(ViewerScenario, ATransparentPictureShowsTheViewersBackground) {
   for (int y = 0; y < middle.height(); ++y)
     for (int x = 0; x < middle.width(); ++x) dark += qGray(middle.pixel(x, y)) < 128 ? 1 : 0;
   EXPECT_EQ(dark, 0) << "the caption shows through the picture";
-  ClickNamed(QStringLiteral("Image1"), QStringLiteral("SHPIC"));
-  Key(QStringLiteral("Escape"));
-  WaitFor(QStringLiteral("the picture viewer closed"), [](const TUi& look) { return !look.Shown(QStringLiteral("SHPIC")); });
+  ClickNamed(u"Image1"_s, u"SHPIC"_s);
+  Key(u"Escape"_s);
+  WaitClosed(u"SHPIC"_s);
 }
 
 TEST_F(ViewerScenario, ADamagedPictureSaysWhyWithoutAnUnknownError) {
-  CreateFile(QStringLiteral("x/broken.gif"), "GIF89a\x10\x00\x10\x00 this is no picture at all");
-  ViewFrom(QStringLiteral("x/"), QStringLiteral("broken.gif"));
-  const TUi ui = WaitWidget(QStringLiteral("ButtonOk"), QStringLiteral("MessageBox")).isEmpty() ? TUi() : Look();
-  const QString text = ui.Text(QStringLiteral("qt_msgbox_label"), QStringLiteral("MessageBox"));
-  EXPECT_TRUE(text.contains(QStringLiteral("повреждён"))) << text.toStdString();
-  EXPECT_FALSE(text.contains(QStringLiteral("Unknown error")) || text.contains(QStringLiteral("Неизвестная ошибка")))
-      << text.toStdString();
+  CreateFile(u"x/broken.gif"_s, "GIF89a\x10\x00\x10\x00 this is no picture at all");
+  ViewFrom(u"x/"_s, u"broken.gif"_s);
+  const TUi ui = WaitWidget(u"ButtonOk"_s, u"MessageBox"_s).isEmpty() ? TUi() : Look();
+  const QString text = ui.Text(u"qt_msgbox_label"_s, u"MessageBox"_s);
+  EXPECT_TRUE(text.contains(u"повреждён"_s)) << text.toStdString();
+  EXPECT_FALSE(text.contains(u"Unknown error"_s) || text.contains(u"Неизвестная ошибка"_s)) << text.toStdString();
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
 #include "scenario.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QLocalSocket>
 #include <QThread>
-
-#include <sys/stat.h>
 
 namespace zarn::e2e {
 namespace {
@@ -18,7 +18,7 @@ constexpr int PollMilliseconds = 60;
 QString ScenarioName() {
   const auto* info = testing::UnitTest::GetInstance()->current_test_info();
   return info ? QString::fromLatin1(info->test_suite_name()) + QLatin1Char('.') + QString::fromLatin1(info->name())
-              : QStringLiteral("scenario");
+              : u"scenario"_s;
 }
 
 QJsonObject AskProbe(const QString& path) {
@@ -47,7 +47,7 @@ TZarnScenario::TZarnScenario() {
   for (const char* folder : {"home", "home/.config", "home/.local/share", "home/.cache", "config", "runtime"}) {
     QDir().mkpath(Tree_.Path(QString::fromLatin1(folder)));
   }
-  ::chmod(Tree_.Path(QStringLiteral("runtime")).toUtf8().constData(), 0700);
+  ::chmod(Tree_.Path(u"runtime"_s).toUtf8().constData(), 0700);
   if (X_.Name().isEmpty()) ADD_FAILURE() << X_.Error().toStdString();
 }
 
@@ -60,11 +60,11 @@ TZarnScenario::~TZarnScenario() {
 }
 
 QString TZarnScenario::Home(const QString& relative) const {
-  return relative.isEmpty() ? Tree_.Path(QStringLiteral("home")) : Tree_.Path(QStringLiteral("home/") + relative);
+  return relative.isEmpty() ? Tree_.Path(u"home"_s) : Tree_.Path(u"home/"_s + relative);
 }
 
 QString TZarnScenario::Config(const QString& relative) const {
-  return relative.isEmpty() ? Tree_.Path(QStringLiteral("config")) : Tree_.Path(QStringLiteral("config/") + relative);
+  return relative.isEmpty() ? Tree_.Path(u"config"_s) : Tree_.Path(u"config/"_s + relative);
 }
 
 QByteArray TZarnScenario::HomeBytes(const QByteArray& relative) const { return Tree_.PathBytes("home/" + relative); }
@@ -83,13 +83,13 @@ void TZarnScenario::WriteSettings(const QString& fileName, const QStringList& li
 
 QStringList TZarnScenario::ReadSettings(const QString& fileName) const {
   QFile file(Config(fileName));
-  if (!file.open(QIODevice::ReadOnly)) return {QStringLiteral("<missing>")};
-  QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+  if (!file.open(QIODevice::ReadOnly)) return {u"<missing>"_s};
+  QStringList lines = QString::fromUtf8(file.readAll()).split(u"\r\n"_s);
   if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
   return lines;
 }
 
-QString TZarnScenario::ProbePath() const { return Tree_.Path(QStringLiteral("runtime/probe")); }
+QString TZarnScenario::ProbePath() const { return Tree_.Path(u"runtime/probe"_s); }
 
 void TZarnScenario::Start(const QStringList& environment) {
   QProcessEnvironment variables;
@@ -97,18 +97,18 @@ void TZarnScenario::Start(const QStringList& environment) {
   set("PATH", qEnvironmentVariable("PATH"));
   set("HOME", Home());
   set("ZARN_CONFIG_DIR", Config());
-  set("XDG_CONFIG_HOME", Home(QStringLiteral(".config")));
-  set("XDG_DATA_HOME", Home(QStringLiteral(".local/share")));
-  set("XDG_CACHE_HOME", Home(QStringLiteral(".cache")));
-  set("XDG_RUNTIME_DIR", Tree_.Path(QStringLiteral("runtime")));
-  set("XDG_DATA_DIRS", QStringLiteral("/usr/local/share:/usr/share"));
+  set("XDG_CONFIG_HOME", Home(u".config"_s));
+  set("XDG_DATA_HOME", Home(u".local/share"_s));
+  set("XDG_CACHE_HOME", Home(u".cache"_s));
+  set("XDG_RUNTIME_DIR", Tree_.Path(u"runtime"_s));
+  set("XDG_DATA_DIRS", u"/usr/local/share:/usr/share"_s);
   set("DISPLAY", X_.Name());
-  set("QT_QPA_PLATFORM", QStringLiteral("xcb"));
-  set("LANG", QStringLiteral("C.UTF-8"));
+  set("QT_QPA_PLATFORM", u"xcb"_s);
+  set("LANG", u"C.UTF-8"_s);
   set("ZARN_PROBE", ProbePath());
   // No session bus: nothing of the desktop outside the scenario takes part.
-  set("DBUS_SESSION_BUS_ADDRESS", QStringLiteral("disabled:"));
-  set("GIO_USE_VFS", QStringLiteral("local"));
+  set("DBUS_SESSION_BUS_ADDRESS", u"disabled:"_s);
+  set("GIO_USE_VFS", u"local"_s);
   for (const QString& assignment : environment) {
     const qsizetype equals = assignment.indexOf(QLatin1Char('='));
     variables.insert(assignment.left(equals), assignment.mid(equals + 1));
@@ -116,23 +116,22 @@ void TZarnScenario::Start(const QStringList& environment) {
   Zarn_.setProcessEnvironment(variables);
   Zarn_.setWorkingDirectory(Home());
   Zarn_.setProcessChannelMode(QProcess::MergedChannels);
-  Zarn_.setStandardOutputFile(Tree_.Path(QStringLiteral("zarn.log")));
+  Zarn_.setStandardOutputFile(Tree_.Path(u"zarn.log"_s));
   Zarn_.start(QStringLiteral(ZARN_EXECUTABLE), {});
-  if (!Zarn_.waitForStarted(30000)) Fail(QStringLiteral("zarn did not start: ") + Zarn_.errorString(), {});
-  WaitFor(QStringLiteral("the main window listing its first folder"), [](const TUi& ui) {
-    return ui.Shown(QStringLiteral("Form1")) && ui.Text(QStringLiteral("cbPath")).endsWith(QLatin1Char('/'));
-  });
+  if (!Zarn_.waitForStarted(30000)) Fail(u"zarn did not start: "_s + Zarn_.errorString(), {});
+  WaitFor(u"the main window listing its first folder"_s,
+          [](const TUi& ui) { return ui.Shown(u"Form1"_s) && ui.Text(u"cbPath"_s).endsWith(QLatin1Char('/')); });
 }
 
 void TZarnScenario::CloseWithExitButton() {
-  ClickNamed(QStringLiteral("SpeedButton1"));
-  if (!Zarn_.waitForFinished(60000)) Fail(QStringLiteral("zarn did not end after its exit button"), Look());
+  ClickNamed(u"SpeedButton1"_s);
+  if (!Zarn_.waitForFinished(60000)) Fail(u"zarn did not end after its exit button"_s, Look());
   EXPECT_EQ(Zarn_.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(Zarn_.exitCode(), 0);
 }
 
 TUi TZarnScenario::Look() {
-  if (!Running()) Fail(QStringLiteral("zarn ended unexpectedly"), {});
+  if (!Running()) Fail(u"zarn ended unexpectedly"_s, {});
   return TUi(AskProbe(ProbePath()));
 }
 
@@ -143,7 +142,7 @@ TUi TZarnScenario::WaitFor(const QString& what, const Condition& condition, std:
   while (true) {
     ui = Look();
     if (ui.Answered() && condition(ui)) return ui;
-    if (clock.elapsed() > deadline.count()) Fail(QStringLiteral("timed out waiting for ") + what, ui);
+    if (clock.elapsed() > deadline.count()) Fail(u"timed out waiting for "_s + what, ui);
     QThread::msleep(PollMilliseconds);
   }
 }
@@ -153,18 +152,26 @@ void TZarnScenario::HoldFor(const QString& what, std::chrono::milliseconds perio
   clock.start();
   while (clock.elapsed() < period.count()) {
     const TUi ui = Look();
-    if (!ui.Answered() || !condition(ui)) Fail(QStringLiteral("stopped holding: ") + what, ui);
+    if (!ui.Answered() || !condition(ui)) Fail(u"stopped holding: "_s + what, ui);
     QThread::msleep(PollMilliseconds);
   }
 }
 
 TWidget TZarnScenario::WaitWidget(const QString& name, const QString& window) {
-  return WaitFor(name + QStringLiteral(" shown"), [&](const TUi& ui) { return !ui.Widget(name, window).isEmpty(); })
+  return WaitFor(name + u" shown"_s, [&](const TUi& ui) { return !ui.Widget(name, window).isEmpty(); })
       .Widget(name, window);
 }
 
+TUi TZarnScenario::WaitShown(const QString& window) {
+  return WaitFor(window + u" shown"_s, [&](const TUi& ui) { return ui.Shown(window); });
+}
+
+TUi TZarnScenario::WaitClosed(const QString& window) {
+  return WaitFor(window + u" closed"_s, [&](const TUi& ui) { return !ui.Shown(window); });
+}
+
 TUi TZarnScenario::WaitText(const QString& name, const QString& text, const QString& window) {
-  return WaitFor(name + QStringLiteral(" reading \"") + text + QLatin1Char('"'),
+  return WaitFor(name + u" reading \""_s + text + QLatin1Char('"'),
                  [&](const TUi& ui) { return ui.Text(name, window) == text; });
 }
 
@@ -172,16 +179,14 @@ TWidget TZarnScenario::WaitWindowOfClass(const QString& className, const QString
   return WaitFor(what, [&](const TUi& ui) { return !ui.WindowOfClass(className).isEmpty(); }).WindowOfClass(className);
 }
 
-TUi TZarnScenario::WaitListing(const QString& folder) {
-  return WaitText(QStringLiteral("cbPath"), folder, QStringLiteral("Form1"));
-}
+TUi TZarnScenario::WaitListing(const QString& folder) { return WaitText(u"cbPath"_s, folder, u"Form1"_s); }
 
 void TZarnScenario::Click(const TWidget& widget, int count) { X_.Click(CentreOf(widget), 1, count); }
 
 void TZarnScenario::ClickRow(const TWidget& view, int row, int count) {
   const QJsonObject target = RowOf(view, row);
-  if (target.isEmpty() || !target.value(QStringLiteral("shown")).toBool()) {
-    Fail(QStringLiteral("row %1 is not on screen").arg(row), Look());
+  if (target.isEmpty() || !target.value(u"shown"_s).toBool()) {
+    Fail(u"row %1 is not on screen"_s.arg(row), Look());
   }
   const QRect rect = RectOf(target);
   X_.Click(QPoint(rect.left() + std::min(rect.width() / 2, 40), rect.center().y()), 1, count);
@@ -195,40 +200,37 @@ void TZarnScenario::RightClickRow(const TWidget& view, int row) {
 void TZarnScenario::ClickNamed(const QString& name, const QString& window) {
   const TWidget widget = WaitWidget(name, window);
   // A click on a window brings it to the front first, as window managers do.
-  if (!window.isEmpty()) X_.Raise(Look().Window(window).value(QStringLiteral("window")).toString().toULongLong());
+  if (!window.isEmpty()) X_.Raise(Look().Window(window).value(u"window"_s).toString().toULongLong());
   Click(widget);
 }
 
 void TZarnScenario::ClickButton(const QString& caption, const QString& windowClass) {
-  const TUi ui = WaitFor(QStringLiteral("a button \"") + caption + QLatin1Char('"'), [&](const TUi& look) {
+  const TUi ui = WaitFor(u"a button \""_s + caption + QLatin1Char('"'), [&](const TUi& look) {
     const TWidget window = windowClass.isEmpty() ? TWidget() : look.WindowOfClass(windowClass);
     if (!windowClass.isEmpty() && window.isEmpty()) return false;
-    return !look.WithText(caption, QStringLiteral("QPushButton"), window.value(QStringLiteral("name")).toString())
-                .isEmpty();
+    return !look.WithText(caption, u"QPushButton"_s, window.value(u"name"_s).toString()).isEmpty();
   });
   const TWidget window = windowClass.isEmpty() ? TWidget() : ui.WindowOfClass(windowClass);
-  Click(ui.WithText(caption, QStringLiteral("QPushButton"), window.value(QStringLiteral("name")).toString()));
+  Click(ui.WithText(caption, u"QPushButton"_s, window.value(u"name"_s).toString()));
 }
 
 void TZarnScenario::SelectMainRow(const QString& name) {
-  const TUi ui = WaitFor(QStringLiteral("a row ") + name, [&](const TUi& look) {
-    return RowIndexOf(look.Widget(QStringLiteral("ListView"), QStringLiteral("Form1")), name) >= 0;
-  });
-  const TWidget list = ui.Widget(QStringLiteral("ListView"), QStringLiteral("Form1"));
+  const TUi ui = WaitFor(u"a row "_s + name, [&](const TUi& look) { return RowIndexOf(MainList(look), name) >= 0; });
+  const TWidget list = MainList(ui);
   const int row = RowIndexOf(list, name);
   ClickRow(list, row);
-  WaitFor(QStringLiteral("the cursor on ") + name, [&](const TUi& look) {
-    const TWidget view = look.Widget(QStringLiteral("ListView"), QStringLiteral("Form1"));
-    return view.value(QStringLiteral("currentRow")).toInt() == row && view.value(QStringLiteral("focus")).toBool();
+  WaitFor(u"the cursor on "_s + name, [&](const TUi& look) {
+    const TWidget view = MainList(look);
+    return view.value(u"currentRow"_s).toInt() == row && view.value(u"focus"_s).toBool();
   });
 }
 
 void TZarnScenario::TypeOver(const QString& text, const std::function<QString(const TUi&)>& shown) {
   constexpr int Attempts = 4;
   for (int attempt = 1;; ++attempt) {
-    Key(QStringLiteral("ctrl+a"));
+    Key(u"ctrl+a"_s);
     if (text.isEmpty()) {
-      Key(QStringLiteral("BackSpace"));
+      Key(u"BackSpace"_s);
     } else {
       Type(text);
     }
@@ -241,7 +243,7 @@ void TZarnScenario::TypeOver(const QString& text, const std::function<QString(co
       QThread::msleep(PollMilliseconds);
     }
   }
-  WaitFor(QStringLiteral("the typed text \"") + text + QLatin1Char('"'), [&](const TUi& ui) { return shown(ui) == text; });
+  WaitFor(u"the typed text \""_s + text + QLatin1Char('"'), [&](const TUi& ui) { return shown(ui) == text; });
 }
 
 void TZarnScenario::FillField(const QString& name, const QString& window, const QString& text) {
@@ -250,28 +252,27 @@ void TZarnScenario::FillField(const QString& name, const QString& window, const 
 }
 
 void TZarnScenario::AnswerInputBox(const QString& text) {
-  WaitWidget(QStringLiteral("Edit"), QStringLiteral("InputBox"));
-  TypeOver(text, [](const TUi& ui) { return ui.Text(QStringLiteral("Edit"), QStringLiteral("InputBox")); });
-  Key(QStringLiteral("Return"));
-  WaitFor(QStringLiteral("the input box gone"), [](const TUi& ui) { return !ui.Shown(QStringLiteral("InputBox")); });
+  WaitWidget(u"Edit"_s, u"InputBox"_s);
+  TypeOver(text, [](const TUi& ui) { return ui.Text(u"Edit"_s, u"InputBox"_s); });
+  Key(u"Return"_s);
+  WaitClosed(u"InputBox"_s);
 }
 
 void TZarnScenario::DismissMessage(const QString& text) {
-  WaitText(QStringLiteral("qt_msgbox_label"), text, QStringLiteral("MessageBox"));
-  ClickNamed(QStringLiteral("ButtonOk"), QStringLiteral("MessageBox"));
-  WaitFor(QStringLiteral("the message closed and its window active again"), [](const TUi& ui) {
-    return !ui.Shown(QStringLiteral("MessageBox")) && !ui.Active().isEmpty();
-  });
+  WaitText(u"qt_msgbox_label"_s, text, u"MessageBox"_s);
+  ClickNamed(u"ButtonOk"_s, u"MessageBox"_s);
+  WaitFor(u"the message closed and its window active again"_s,
+          [](const TUi& ui) { return !ui.Shown(u"MessageBox"_s) && !ui.Active().isEmpty(); });
 }
 
 QString TZarnScenario::TitleOf(const TWidget& window) const {
-  return X_.WindowTitle(window.value(QStringLiteral("window")).toString().toULongLong());
+  return X_.WindowTitle(window.value(u"window"_s).toString().toULongLong());
 }
 
 void TZarnScenario::CloseByCloseBox(const QString& window) {
-  const TWidget shown = WaitFor(window + QStringLiteral(" shown"), [&](const TUi& ui) { return ui.Shown(window); }).Window(window);
-  X_.CloseWindow(shown.value(QStringLiteral("window")).toString().toULongLong());
-  WaitFor(window + QStringLiteral(" closed"), [&](const TUi& ui) { return !ui.Shown(window); });
+  const TWidget shown = WaitFor(window + u" shown"_s, [&](const TUi& ui) { return ui.Shown(window); }).Window(window);
+  X_.CloseWindow(shown.value(u"window"_s).toString().toULongLong());
+  WaitFor(window + u" closed"_s, [&](const TUi& ui) { return !ui.Shown(window); });
 }
 
 void TZarnScenario::Fail(const QString& what, const TUi& last) {
@@ -285,12 +286,12 @@ void TZarnScenario::SaveArtifacts(const TUi& last) {
   const QString folder = QStringLiteral(ZARN_E2E_ARTIFACTS "/") + ScenarioName();
   QDir().mkpath(folder);
   if (last.Answered()) {
-    QFile ui(folder + QStringLiteral("/windows.json"));
+    QFile ui(folder + u"/windows.json"_s);
     if (ui.open(QIODevice::WriteOnly)) ui.write(last.Json());
   }
-  X_.Grab().save(folder + QStringLiteral("/screen.png"));
-  QFile::remove(folder + QStringLiteral("/zarn.log"));
-  QFile::copy(Tree_.Path(QStringLiteral("zarn.log")), folder + QStringLiteral("/zarn.log"));
+  X_.Grab().save(folder + u"/screen.png"_s);
+  QFile::remove(folder + u"/zarn.log"_s);
+  QFile::copy(Tree_.Path(u"zarn.log"_s), folder + u"/zarn.log"_s);
 }
 
 }  // namespace zarn::e2e

@@ -11,7 +11,6 @@
 
 #include <QProcess>
 #include <QString>
-
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -68,6 +67,9 @@ class TZarnScenario : public testing::Test {
   // a person taking their time while the program must stay as it is.
   void HoldFor(const QString& what, std::chrono::milliseconds period, const Condition& condition);
   TWidget WaitWidget(const QString& name, const QString& window = {});
+  // Waits until the top-level window is shown, or hidden.
+  TUi WaitShown(const QString& window);
+  TUi WaitClosed(const QString& window);
   TUi WaitText(const QString& name, const QString& text, const QString& window = {});
   // The first shown window of a class (a message box, an input box).
   TWidget WaitWindowOfClass(const QString& className, const QString& what);

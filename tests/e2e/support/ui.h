@@ -8,10 +8,12 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
-
 #include <functional>
 
 namespace zarn::e2e {
+
+// u"text"_s for the many texts of the scenarios.
+using namespace Qt::StringLiterals;
 
 using TWidget = QJsonObject;
 
@@ -27,6 +29,13 @@ QStringList RowTexts(const TWidget& view, int column = 0);
 TWidget FindWithin(const TWidget& widget, const std::function<bool(const TWidget&)>& wanted);
 // The first shown item view (a widget with rows) within a window.
 TWidget ItemViewIn(const TWidget& window);
+
+class TUi;
+// The main window's file list.
+TWidget MainList(const TUi& ui);
+// The text of a view's cursor row; whether a check box or button is ticked.
+QString CurrentTextOf(const TWidget& view);
+bool CheckedOf(const TWidget& widget);
 
 class TUi {
  public:
@@ -48,9 +57,9 @@ class TUi {
   // The text of the named widget, or a null string when it is not shown.
   QString Text(const QString& name, const QString& window = {}) const;
   // objectNames of the active window, the focus widget and the modal window.
-  QString Active() const { return Root_.value(QStringLiteral("active")).toString(); }
-  QString Focus() const { return Root_.value(QStringLiteral("focus")).toString(); }
-  QString Modal() const { return Root_.value(QStringLiteral("modalWindow")).toString(); }
+  QString Active() const { return Root_.value(u"active"_s).toString(); }
+  QString Focus() const { return Root_.value(u"focus"_s).toString(); }
+  QString Modal() const { return Root_.value(u"modalWindow"_s).toString(); }
 
   // The first shown widget for which `wanted` holds, within `window` when given.
   TWidget Where(const std::function<bool(const TWidget&)>& wanted, const QString& window = {}) const;

@@ -1,12 +1,11 @@
 #include "xdisplay.h"
 
-#include <gtest/gtest.h>
-
-#include <QImage>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <unistd.h>
+
+#include <QImage>
 
 // Xlib last: its macros (Status, Bool, None) clash with Qt's names.
 #include <X11/Xatom.h>
@@ -39,25 +38,24 @@ QString ReadDisplayNumber(int fd) {
 TXDisplay::TXDisplay() {
   int pipe[2];
   if (::pipe2(pipe, O_CLOEXEC) != 0) {
-    Error_ = QStringLiteral("pipe failed");
+    Error_ = u"pipe failed"_s;
     return;
   }
   const int writeEnd = pipe[1];
   Server_.setChildProcessModifier([writeEnd] { ::dup2(writeEnd, 3); });
   Server_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  Server_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("3"), QStringLiteral("-noreset"),
-                                         QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-screen"),
-                                         QStringLiteral("0"), QStringLiteral("1280x1024x24")});
+  Server_.start(u"Xvfb"_s, {u"-displayfd"_s, u"3"_s, u"-noreset"_s, u"-nolisten"_s, u"tcp"_s, u"-screen"_s, u"0"_s,
+                            u"1280x1024x24"_s});
   ::close(writeEnd);
   const QString number = Server_.waitForStarted(StartMilliseconds) ? ReadDisplayNumber(pipe[0]) : QString();
   ::close(pipe[0]);
   if (number.isEmpty()) {
-    Error_ = QStringLiteral("Xvfb did not start: ") + Server_.errorString();
+    Error_ = u"Xvfb did not start: "_s + Server_.errorString();
     return;
   }
   Name_ = QLatin1Char(':') + number;
   Connection_ = XOpenDisplay(Name_.toLatin1().constData());
-  if (!Connection_) Error_ = QStringLiteral("cannot connect to ") + Name_;
+  if (!Connection_) Error_ = u"cannot connect to "_s + Name_;
 }
 
 TXDisplay::~TXDisplay() {
@@ -70,12 +68,12 @@ TXDisplay::~TXDisplay() {
 void TXDisplay::Xdotool(const QStringList& arguments) {
   QProcess tool;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("DISPLAY"), Name_);
+  environment.insert(u"DISPLAY"_s, Name_);
   tool.setProcessEnvironment(environment);
-  tool.start(QStringLiteral("xdotool"), arguments);
+  tool.start(u"xdotool"_s, arguments);
   if (!tool.waitForFinished(30000) || tool.exitCode() != 0) {
-    ADD_FAILURE() << "xdotool " << arguments.join(QLatin1Char(' ')).toStdString() << " failed: "
-                  << tool.readAllStandardError().toStdString();
+    ADD_FAILURE() << "xdotool " << arguments.join(QLatin1Char(' ')).toStdString()
+                  << " failed: " << tool.readAllStandardError().toStdString();
   }
 }
 
@@ -96,32 +94,27 @@ QPoint TXDisplay::Pointer() const {
 void TXDisplay::MoveTo(QPoint point) {
   // xdotool's --sync waits for a motion, and there is none when the pointer is there already.
   if (Pointer() == point) return;
-  Xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(point.x()),
-           QString::number(point.y())});
+  Xdotool({u"mousemove"_s, u"--sync"_s, QString::number(point.x()), QString::number(point.y())});
 }
 
 void TXDisplay::Click(QPoint point, int button, int count) {
   MoveTo(point);
-  Xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(count), QStringLiteral("--delay"),
-           QStringLiteral("80"), QString::number(button)});
+  Xdotool({u"click"_s, u"--repeat"_s, QString::number(count), u"--delay"_s, u"80"_s, QString::number(button)});
 }
 
 void TXDisplay::ClickWith(const QString& modifier, QPoint point) {
   MoveTo(point);
-  Xdotool({QStringLiteral("keydown"), modifier, QStringLiteral("click"), QStringLiteral("1"), QStringLiteral("keyup"),
-           modifier});
+  Xdotool({u"keydown"_s, modifier, u"click"_s, u"1"_s, u"keyup"_s, modifier});
 }
 
-void TXDisplay::Key(const QString& keys) { Xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("40"), keys}); }
+void TXDisplay::Key(const QString& keys) { Xdotool({u"key"_s, u"--delay"_s, u"40"_s, keys}); }
 
-void TXDisplay::Type(const QString& text) {
-  Xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), QStringLiteral("--"), text});
-}
+void TXDisplay::Type(const QString& text) { Xdotool({u"type"_s, u"--delay"_s, u"30"_s, u"--"_s, text}); }
 
 void TXDisplay::Wheel(QPoint point, int steps) {
   MoveTo(point);
-  const QString button = steps > 0 ? QStringLiteral("4") : QStringLiteral("5");
-  Xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(std::abs(steps)), button});
+  const QString button = steps > 0 ? u"4"_s : u"5"_s;
+  Xdotool({u"click"_s, u"--repeat"_s, QString::number(std::abs(steps)), button});
 }
 
 void TXDisplay::Raise(quint64 window) {

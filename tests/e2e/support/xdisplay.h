@@ -14,6 +14,8 @@
 
 namespace zarn::e2e {
 
+using namespace Qt::StringLiterals;
+
 class TXDisplay {
  public:
   TXDisplay();
