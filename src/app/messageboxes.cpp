@@ -9,25 +9,21 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ops/namedbuttons.h"
+
 namespace zarn {
 namespace {
 
 const QString ProgramCaption = QStringLiteral("Zarn");
 
-// The boxes carry Russian captions on their buttons whatever the locale, and
-// objectNames for the end-to-end tests: "MessageBox" with "ButtonOk",
-// "ButtonYes" and "ButtonNo".
-QPushButton* AddButton(QMessageBox& box, const char* name, const QString& caption, QMessageBox::ButtonRole role) {
-  QPushButton* button = box.addButton(caption, role);
-  button->setObjectName(QLatin1String(name));
-  return button;
-}
+// The boxes carry Russian captions on their buttons whatever the locale:
+// "MessageBox" with "ButtonOk", "ButtonYes" and "ButtonNo".
 
 void ShowBox(QMessageBox::Icon icon, const QString& caption, const QString& text) {
   QMessageBox box(icon, caption, text, QMessageBox::NoButton, QApplication::activeWindow());
   box.setObjectName(QStringLiteral("MessageBox"));
   box.setTextFormat(Qt::PlainText);
-  QPushButton* ok = AddButton(box, "ButtonOk", QStringLiteral("OK"), QMessageBox::AcceptRole);
+  QPushButton* ok = AddNamedButton(box, "ButtonOk", QStringLiteral("OK"), QMessageBox::AcceptRole);
   box.setDefaultButton(ok);
   box.setEscapeButton(ok);
   box.exec();
@@ -51,22 +47,14 @@ class TInputBox final : public QDialog {
     layout->addWidget(Edit);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    auto* ok = AddDialogButton(buttons, "ButtonOk", QStringLiteral("OK"));
+    auto* ok = AddNamedButton(*this, *buttons, "ButtonOk", QStringLiteral("OK"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(AddDialogButton(buttons, "ButtonCancel", QStringLiteral("Отмена")), &QPushButton::clicked, this,
+    connect(AddNamedButton(*this, *buttons, "ButtonCancel", QStringLiteral("Отмена")), &QPushButton::clicked, this,
             &QDialog::reject);
     layout->addLayout(buttons);
   }
   QLineEdit* Edit = nullptr;
-
- private:
-  QPushButton* AddDialogButton(QHBoxLayout* row, const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, this);
-    button->setObjectName(QLatin1String(name));
-    row->addWidget(button);
-    return button;
-  }
 };
 
 }  // namespace
@@ -82,8 +70,8 @@ bool TMessageBoxPrompter::Confirm(const QString& text, const QString& caption) {
                   QApplication::activeWindow());
   box.setObjectName(QStringLiteral("MessageBox"));
   box.setTextFormat(Qt::PlainText);
-  QPushButton* yes = AddButton(box, "ButtonYes", QStringLiteral("Да"), QMessageBox::YesRole);
-  QPushButton* no = AddButton(box, "ButtonNo", QStringLiteral("Нет"), QMessageBox::NoRole);
+  QPushButton* yes = AddNamedButton(box, "ButtonYes", QStringLiteral("Да"), QMessageBox::YesRole);
+  QPushButton* no = AddNamedButton(box, "ButtonNo", QStringLiteral("Нет"), QMessageBox::NoRole);
   box.setDefaultButton(yes);
   box.setEscapeButton(no);
   box.exec();

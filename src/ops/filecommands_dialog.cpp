@@ -10,6 +10,7 @@
 
 #include "ops/filecommands.h"
 #include "ops/filecommands_texts.h"
+#include "ops/namedbuttons.h"
 
 namespace zarn {
 namespace {
@@ -65,21 +66,15 @@ class TDeleteQuestion final : public QDialog {
   QHBoxLayout* ButtonRow() {
     auto* row = new QHBoxLayout;
     row->addStretch();
-    auto* yes = AddButton(row, "ButtonYes", QStringLiteral("Да"));
+    auto* yes = AddNamedButton(*this, *row, "ButtonYes", QStringLiteral("Да"));
     yes->setDefault(true);
     connect(yes, &QPushButton::clicked, this, [this] {
       Answer = DeleteAnswer::Yes;
       accept();
     });
-    connect(AddButton(row, "ButtonNo", QStringLiteral("Нет")), &QPushButton::clicked, this, [this] { reject(); });
+    connect(AddNamedButton(*this, *row, "ButtonNo", QStringLiteral("Нет")), &QPushButton::clicked, this,
+            [this] { reject(); });
     return row;
-  }
-
-  QPushButton* AddButton(QHBoxLayout* row, const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, this);
-    button->setObjectName(QLatin1String(name));
-    row->addWidget(button);
-    return button;
   }
 };
 

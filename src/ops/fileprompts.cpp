@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ops/fileprompts_texts.h"
+#include "ops/namedbuttons.h"
 
 namespace zarn {
 namespace {
@@ -26,11 +27,7 @@ int AskWithButtons(QWidget* owner, QMessageBox::Icon icon, const QString& captio
   box.setObjectName(QStringLiteral("FileQuestion"));
   box.setTextFormat(Qt::PlainText);
   std::vector<QPushButton*> pushButtons;
-  for (const ButtonSpec& design : buttons) {
-    QPushButton* button = box.addButton(design.Caption, design.Role);
-    button->setObjectName(QLatin1String(design.Name));
-    pushButtons.push_back(button);
-  }
+  for (const ButtonSpec& design : buttons) pushButtons.push_back(AddNamedButton(box, design.Name, design.Caption, design.Role));
   box.setDefaultButton(pushButtons[std::size_t(defaultIndex)]);
   box.setEscapeButton(pushButtons[std::size_t(escapeIndex)]);
   box.exec();

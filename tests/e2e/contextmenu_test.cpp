@@ -1,7 +1,6 @@
 // The context menu of the list, opened by the right button and by the menu
 // key: a terminal in the row's folder, the properties, the trash.
 
-#include <sys/stat.h>
 
 #include <QDir>
 #include <QJsonArray>
@@ -24,8 +23,7 @@ class ContextMenuScenario : public TZarnScenario {
   }
 
   void MakeTerminal(const QByteArray& body) {
-    CreateFile(u"bin/x-terminal-emulator"_s, "#!/bin/sh\n" + body);
-    ::chmod(Home(u"bin/x-terminal-emulator"_s).toUtf8().constData(), 0755);
+    CreateProgram(u"bin/x-terminal-emulator"_s, body);
   }
 
   void OpenMenuOn(const QString& row) {

@@ -48,6 +48,16 @@ class FileOpsScenario : public TZarnScenario {
     WaitClosed(u"FileQuestion"_s);
   }
 
+  // F5 on x/a.txt ("new") with the panel on D, which holds an a.txt ("old").
+  void CopyOntoAnExistingFile() {
+    CreateFile(u"D/a.txt"_s, "old");
+    CreateFile(u"x/a.txt"_s, "new");
+    StartWithPanelOn(u"D"_s, u"x"_s);
+    SelectMainRow(u"a.txt"_s);
+    Key(u"F5"_s);
+    AnswerInputBox(u"a.txt"_s);
+  }
+
   void WaitIdle() {
     WaitFor(u"the operation over"_s, [](const TUi& ui) {
       return !ui.Shown(u"TProgress"_s) && !ui.Shown(u"FileQuestion"_s) && ui.Modal().isEmpty();
@@ -56,12 +66,7 @@ class FileOpsScenario : public TZarnScenario {
 };
 
 TEST_F(FileOpsScenario, CopyOntoAnExistingFileAnsweredSlowlyReplacesIt) {
-  CreateFile(u"D/a.txt"_s, "old");
-  CreateFile(u"x/a.txt"_s, "new");
-  StartWithPanelOn(u"D"_s, u"x"_s);
-  SelectMainRow(u"a.txt"_s);
-  Key(u"F5"_s);
-  AnswerInputBox(u"a.txt"_s);
+  CopyOntoAnExistingFile();
   ThinkOverQuestion();
   AnswerQuestion("ButtonReplace");
   WaitIdle();
@@ -70,12 +75,7 @@ TEST_F(FileOpsScenario, CopyOntoAnExistingFileAnsweredSlowlyReplacesIt) {
 }
 
 TEST_F(FileOpsScenario, CopyQuestionAnsweredAtOnceWithEscapeCancels) {
-  CreateFile(u"D/a.txt"_s, "old");
-  CreateFile(u"x/a.txt"_s, "new");
-  StartWithPanelOn(u"D"_s, u"x"_s);
-  SelectMainRow(u"a.txt"_s);
-  Key(u"F5"_s);
-  AnswerInputBox(u"a.txt"_s);
+  CopyOntoAnExistingFile();
   WaitWidget(u"ButtonCancel"_s, u"FileQuestion"_s);
   Key(u"Escape"_s);
   DismissMessage(u"Ошибка при выполнении копирования "_s);

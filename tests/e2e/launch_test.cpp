@@ -2,7 +2,6 @@
 // Ctrl+J, Enter on a file with an association, and the external viewer and
 // editor of the settings.
 
-#include <sys/stat.h>
 
 #include <QFile>
 
@@ -19,10 +18,7 @@ class LaunchScenario : public TZarnScenario {
  protected:
   // A program that writes its working folder and its arguments, one per line, to `log`.
   QString Recorder(const QString& name, const QString& log) {
-    const QString script = u"#!/bin/sh\nprintf '%s\\n' \"$PWD\" \"$@\" >> '"_s + Home(log) + u"'\n"_s;
-    CreateFile(u"bin/"_s + name, script.toUtf8());
-    ::chmod(Home(u"bin/"_s + name).toUtf8().constData(), 0755);
-    return Home(u"bin/"_s + name);
+    return CreateProgram(u"bin/"_s + name, "printf '%s\\n' \"$PWD\" \"$@\" >> '" + Home(log).toUtf8() + "'\n");
   }
 
   QStringList Lines(const QString& log) {
@@ -104,9 +100,7 @@ TEST_F(LaunchScenario, ExternalViewerAndEditorGetTheFile) {
 
 TEST_F(LaunchScenario, ShiftF4WaitsForTheEditorAndListsTheNewFile) {
   CreateFile(u"x/old.txt"_s);
-  CreateFile(u"bin/write"_s, "#!/bin/sh\necho written > \"$1\"\n");
-  ::chmod(Home(u"bin/write"_s).toUtf8().constData(), 0755);
-  StartIn(u"x/"_s, {{}, {}, Home(u"bin/write"_s)});
+  StartIn(u"x/"_s, {{}, {}, CreateProgram(u"bin/write"_s, "echo written > \"$1\"\n")});
   SelectMainRow(u"old.txt"_s);
   Key(u"shift+F4"_s);
   AnswerInputBox(u"new.txt"_s);

@@ -1,7 +1,6 @@
 // The settings window (external programs through the Russian program chooser,
 // the font of the list), the associations window and zarn.ext, the about box.
 
-#include <sys/stat.h>
 
 #include "scenario.h"
 
@@ -30,8 +29,7 @@ class SettingsScenario : public TZarnScenario {
 
 TEST_F(SettingsScenario, ExternalProgramsAndTheListFont) {
   CreateFile(u"x/a.txt"_s);
-  CreateFile(u"bin/view"_s, "#!/bin/sh\n");
-  ::chmod(Home(u"bin/view"_s).toUtf8().constData(), 0755);
+  CreateProgram(u"bin/view"_s, {});
   StartIn(u"x/"_s);
   SelectMainRow(u"a.txt"_s);
   Key(u"F9"_s);
@@ -62,8 +60,7 @@ TEST_F(SettingsScenario, ExternalProgramsAndTheListFont) {
 
 TEST_F(SettingsScenario, AssociationsAreAddedDeletedLoadedAndSaved) {
   CreateFile(u"x/a.txt"_s);
-  CreateFile(u"bin/md-viewer"_s, "#!/bin/sh\n");
-  ::chmod(Home(u"bin/md-viewer"_s).toUtf8().constData(), 0755);
+  CreateProgram(u"bin/md-viewer"_s, {});
   StartIn(u"x/"_s);
   SelectMainRow(u"a.txt"_s);
   Key(u"F10"_s);

@@ -75,6 +75,12 @@ void TZarnScenario::CreateFile(const QString& relative, const QByteArray& bytes)
 
 void TZarnScenario::CreateDir(const QString& relative) { Tree_.CreateDir("home/" + relative.toUtf8()); }
 
+QString TZarnScenario::CreateProgram(const QString& relative, const QByteArray& body) {
+  CreateFile(relative, "#!/bin/sh\n" + body);
+  Tree_.SetMode("home/" + relative.toUtf8(), 0755);
+  return Home(relative);
+}
+
 void TZarnScenario::WriteSettings(const QString& fileName, const QStringList& lines) {
   QByteArray text;
   for (const QString& line : lines) text += line.toUtf8() + "\r\n";

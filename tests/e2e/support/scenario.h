@@ -48,6 +48,8 @@ class TZarnScenario : public testing::Test {
   QByteArray HomeBytes(const QByteArray& relative) const;
   void CreateFile(const QString& relative, const QByteArray& bytes = {});
   void CreateDir(const QString& relative);
+  // An executable shell script (`body` after its "#!/bin/sh" line); its full path.
+  QString CreateProgram(const QString& relative, const QByteArray& body);
   // Writes a settings file in zarn's format (UTF-8, CR LF).
   void WriteSettings(const QString& fileName, const QStringList& lines);
   QStringList ReadSettings(const QString& fileName) const;
