@@ -34,16 +34,23 @@ void TDriveComboBox::SetVolumes(const std::vector<Volume>& volumes) {
   setCurrentIndex(-1);
 }
 
+QString TDriveComboBox::ShownCaption() const {
+  QStyleOptionComboBox option;
+  initStyleOption(&option);
+  const QRect textArea = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+  const int index = currentIndex();
+  const QString caption = index >= 0 && index < ShortCaptions_.size() ? ShortCaptions_[index] : option.currentText;
+  const int iconRoom = option.currentIcon.isNull() ? 0 : option.iconSize.width() + 4;
+  return fontMetrics().elidedText(caption, Qt::ElideMiddle, textArea.width() - iconRoom);
+}
+
 void TDriveComboBox::paintEvent(QPaintEvent*) {
   QStylePainter painter(this);
   QStyleOptionComboBox option;
   initStyleOption(&option);
   painter.drawComplexControl(QStyle::CC_ComboBox, option);
-  const QRect textArea = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
-  const int index = currentIndex();
-  const QString caption = index >= 0 && index < ShortCaptions_.size() ? ShortCaptions_[index] : option.currentText;
-  const int iconRoom = option.currentIcon.isNull() ? 0 : option.iconSize.width() + 4;
-  option.currentText = fontMetrics().elidedText(caption, Qt::ElideMiddle, textArea.width() - iconRoom);
+  option.currentText = ShownCaption();
+  setProperty("shownCaption", option.currentText);
   painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 

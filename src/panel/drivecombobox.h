@@ -3,7 +3,7 @@
 // drop-down. Closed, the box shows the selected volume's short caption, cut
 // with an ellipsis in the middle when even that does not fit, so that a
 // narrow box never shows a caption chopped off at its edge; the full caption
-// is its tool tip.
+// is its tool tip. The text last drawn is also its property "shownCaption".
 
 #include <QComboBox>
 
@@ -25,6 +25,9 @@ class TDriveComboBox : public QComboBox {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // The closed box's text for the selected volume at the box's width.
+  QString ShownCaption() const;
+
   QStringList ShortCaptions_;
 };
 

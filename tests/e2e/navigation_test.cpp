@@ -133,7 +133,11 @@ TEST_F(NavigationScenario, ListTreeUpButtonAndDriveBoxNavigate) {
   Key(u"Return"_s);
   WaitListing(Home(next + QLatin1Char('/')));
 
-  // The drive box offers every volume with its whole caption; the root volume lists "/".
+  // Closed, the drive box shows its short caption whole; open, it offers every
+  // volume with its whole caption; the root volume lists "/".
+  const QString shown =
+      Look().Widget(u"DriveComboBox1"_s, u"Form1"_s).value(u"properties"_s).toObject().value(u"shownCaption"_s).toString();
+  EXPECT_TRUE(shown.startsWith(u"/  ["_s) && shown.endsWith(u']') && !shown.contains(QChar(0x2026))) << shown.toStdString();
   ClickNamed(u"DriveComboBox1"_s, u"Form1"_s);
   const TUi drives = WaitFor(u"the drive box open"_s, [](const TUi& look) {
     return !look.WindowOfClass(u"QComboBoxPrivateContainer"_s).isEmpty();
