@@ -104,9 +104,14 @@ QModelIndex TListView::moveCursor(CursorAction action, Qt::KeyboardModifiers mod
       bar->setValue(bar->value() + (action == MoveLeft ? -bar->singleStep() : bar->singleStep()));
       return currentIndex();
     }
-    default:
-      return QTableView::moveCursor(action, modifiers).siblingAtColumn(0);
+    case MoveUp:
+    case MoveDown:
+    case MovePageUp:
+    case MovePageDown:
+    case MoveNext:
+    case MovePrevious: break;
   }
+  return QTableView::moveCursor(action, modifiers).siblingAtColumn(0);
 }
 
 void TListView::keyboardSearch(const QString& search) {

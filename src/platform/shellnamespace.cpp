@@ -102,8 +102,12 @@ QString ChildDisplayName(ConstItemIdList child) {
   switch (ChildKind(child)) {
     case ItemKind::Home: return HomeDisplayName;
     case ItemKind::Computer: return ComputerDisplayName;
-    default: return FromNativeName(ChildNameBytes(child));
+    case ItemKind::Volume:
+    case ItemKind::Folder:
+    case ItemKind::FolderLink:
+    case ItemKind::File: break;
   }
+  return FromNativeName(ChildNameBytes(child));
 }
 
 std::string NameKey(ConstItemIdList child) {

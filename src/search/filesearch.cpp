@@ -342,18 +342,11 @@ void TFileSearch::RefreshTextTest() {
   const TSearchFields fields = Fields_.Snapshot();
   WithText_ = fields.WithText;
   const QString text = TrimSearchText(fields.Text);
-  TextBytes_.clear();
-  TextEncodable_ = true;
-  for (const QChar character : text) {
-    unsigned char byte = 0;
-    if (!UnicodeToCp1251(character.unicode(), &byte)) TextEncodable_ = false;
-    TextBytes_.append(char(byte));
-  }
-  if (fields.Dos) TextBytes_ = AnsiToOem(TextBytes_);
+  TextEncodable_ = CodePageInfo(fields.TextPage).Encode(text, TextBytes_);
 }
 
 bool TFileSearch::PassesText(const TCandidate& candidate, TTextLookAhead* lookAhead, TSearchOutcome& outcome) {
-  // A text with characters code page 1251 lacks occurs in no 1251 file.
+  // A text with characters the code page lacks occurs in no file of that code page.
   if (!TextEncodable_ || TextBytes_.isEmpty()) return false;
   const TTextResult result = lookAhead != nullptr && candidate.LookAheadIndex >= 0
                                  ? lookAhead->Result(candidate.LookAheadIndex, TextBytes_)

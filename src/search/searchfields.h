@@ -9,6 +9,8 @@
 #include <atomic>
 #include <mutex>
 
+#include "viewer/codepages.h"
+
 namespace zarn {
 
 struct TSearchFields {
@@ -18,7 +20,7 @@ struct TSearchFields {
   bool WithText = false;    // "С текстом"
   QString Text;             // the text to look for, as typed
   bool Subfolders = false;  // "C подкаталогами "
-  bool Dos = false;         // look for the text in code page 866
+  CodePage TextPage = CodePage::Win;  // the code page the text is looked for in ("DOS": 866)
 };
 
 class TSearchFieldsBox {

@@ -196,7 +196,7 @@ void TFILESCH::PublishFields() {
   fields.WithText = CheckBox1->isChecked();
   fields.Text = Edit5->text();
   fields.Subfolders = CheckBox2->isChecked();
-  fields.Dos = CheckBox3->isChecked();
+  fields.TextPage = CheckBox3->isChecked() ? CodePage::Dos : CodePage::Win;
   Fields_.Set(fields);
 }
 

@@ -126,23 +126,8 @@ QByteArray MapBytes(const QByteArray& text, Map map) {
 
 }  // namespace
 
-QString CodePageName(CodePage page) {
-  switch (page) {
-    case CodePage::Dos: return QStringLiteral("DOS");
-    case CodePage::Ucode: return QStringLiteral("UCODE");
-    case CodePage::Win: break;
-  }
-  return QStringLiteral("WIN");
-}
-
-CodePage NextCodePage(CodePage page) {
-  switch (page) {
-    case CodePage::Win: return CodePage::Dos;
-    case CodePage::Dos: return CodePage::Ucode;
-    case CodePage::Ucode: break;
-  }
-  return CodePage::Win;
-}
+QString CodePageName(CodePage page) { return CodePageInfo(page).Name; }
+CodePage NextCodePage(CodePage page) { return CodePageInfo(page).Next; }
 
 QByteArray OemToAnsi(const QByteArray& text) {
   return MapBytes(text, [](unsigned char byte) { return byte < 0x80 ? byte : kOemToAnsiHigh[byte - 0x80]; });
@@ -167,7 +152,8 @@ char16_t Cp1251ToUnicode(unsigned char byte) { return byte < 0x80 ? byte : kCp12
 char16_t Cp866ToUnicode(unsigned char byte) { return byte < 0x80 ? byte : kCp866High[byte - 0x80]; }
 
 QString DecodeCodePage(const QByteArray& bytes, CodePage page) {
-  if (page == CodePage::Ucode) {
+  const TCodePageInfo& info = CodePageInfo(page);
+  if (info.Units == TextUnits::Utf16LittleEndian) {
     QString text(bytes.size() / 2, Qt::Uninitialized);
     for (qsizetype unit = 0; unit < text.size(); ++unit) {
       const auto low = static_cast<unsigned char>(bytes[2 * unit]);
@@ -179,10 +165,19 @@ QString DecodeCodePage(const QByteArray& bytes, CodePage page) {
   QString text(bytes.size(), Qt::Uninitialized);
   auto* out = text.data();
   for (qsizetype index = 0; index < bytes.size(); ++index) {
-    const auto byte = static_cast<unsigned char>(bytes[index]);
-    out[index] = QChar(page == CodePage::Dos ? Cp866ToUnicode(byte) : Cp1251ToUnicode(byte));
+    out[index] = QChar(info.ByteToUnicode(static_cast<unsigned char>(bytes[index])));
   }
   return text;
+}
+
+QByteArray EncodeUtf16LittleEndian(const QString& text) {
+  QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+  for (qsizetype index = 0; index < text.size(); ++index) {
+    const char16_t unit = text[index].unicode();
+    bytes[2 * index] = static_cast<char>(unit & 0xFF);
+    bytes[2 * index + 1] = static_cast<char>(unit >> 8);
+  }
+  return bytes;
 }
 
 bool UnicodeToCp1251(char16_t character, unsigned char* byte) {
@@ -196,14 +191,73 @@ bool UnicodeToCp1251(char16_t character, unsigned char* byte) {
   return true;
 }
 
-QByteArray EncodeCp1251(const QString& text) {
-  QByteArray bytes(text.size(), Qt::Uninitialized);
+namespace {
+
+bool EncodeAs1251(const QString& text, QByteArray& bytes) {
+  bytes.resize(text.size());
+  bool whole = true;
   for (qsizetype index = 0; index < text.size(); ++index) {
     unsigned char byte = '?';
-    UnicodeToCp1251(text[index].unicode(), &byte);
+    if (!UnicodeToCp1251(text[index].unicode(), &byte)) whole = false;
     bytes[index] = static_cast<char>(byte);
   }
+  return whole;
+}
+
+bool EncodeAs866(const QString& text, QByteArray& bytes) {
+  const bool whole = EncodeAs1251(text, bytes);
+  bytes = AnsiToOem(bytes);
+  return whole;
+}
+
+bool EncodeAsUtf16(const QString& text, QByteArray& bytes) {
+  bytes = EncodeUtf16LittleEndian(text);
+  return true;
+}
+
+TSearchForms FormsIn1251(const QString& text) {
+  const QByteArray bytes = EncodeCp1251(text);
+  return {UpperCase1251(bytes), LowerCase1251(bytes)};
+}
+
+// The case forms are taken in 1251 and then moved to their 866 places.
+TSearchForms FormsIn866(const QString& text) {
+  const TSearchForms forms = FormsIn1251(text);
+  return {AnsiToOem(forms.Upper), AnsiToOem(forms.Lower)};
+}
+
+TSearchForms FormsInUtf16(const QString& text) {
+  const QString upper = text.toUpper();
+  const QString lower = text.toLower();
+  // Letters whose case forms differ in length (German sharp s) keep the text as typed.
+  const bool sameLength = upper.size() == text.size() && lower.size() == text.size();
+  return {EncodeUtf16LittleEndian(sameLength ? upper : text), EncodeUtf16LittleEndian(sameLength ? lower : text)};
+}
+
+}  // namespace
+
+QByteArray EncodeCp1251(const QString& text) {
+  QByteArray bytes;
+  EncodeAs1251(text, bytes);
   return bytes;
+}
+
+const TCodePageInfo& CodePageInfo(CodePage page) {
+  static const TCodePageInfo win{CodePage::Win,    QStringLiteral("WIN"), QStringLiteral("UCODE DOS"),
+                                 CodePage::Dos,    TextUnits::Bytes,      Cp1251ToUnicode,
+                                 EncodeAs1251,     FormsIn1251};
+  static const TCodePageInfo dos{CodePage::Dos,    QStringLiteral("DOS"), QStringLiteral("WIN UCODE"),
+                                 CodePage::Ucode,  TextUnits::Bytes,      Cp866ToUnicode,
+                                 EncodeAs866,      FormsIn866};
+  static const TCodePageInfo ucode{CodePage::Ucode, QStringLiteral("UCODE"), QStringLiteral("DOS WIN"),
+                                   CodePage::Win,   TextUnits::Utf16LittleEndian, nullptr,
+                                   EncodeAsUtf16,   FormsInUtf16};
+  switch (page) {
+    case CodePage::Win: return win;
+    case CodePage::Dos: return dos;
+    case CodePage::Ucode: return ucode;
+  }
+  return win;
 }
 
 }  // namespace zarn

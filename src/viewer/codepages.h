@@ -10,6 +10,36 @@ namespace zarn {
 
 enum class CodePage { Win, Dos, Ucode };
 
+// How a code page's text is made of bytes.
+enum class TextUnits { Bytes, Utf16LittleEndian };
+
+// The bytes a search looks for: byte i of a match equals Upper[i] or Lower[i].
+struct TSearchForms {
+  QByteArray Upper;
+  QByteArray Lower;
+};
+
+// Everything the viewer, its search and the file search take from a code
+// page, as one row of one table (CodePageInfo). A new code page is a new
+// enumerator, its row, and the functions the row names.
+struct TCodePageInfo {
+  CodePage Page;
+  QString Name;        // the viewer's label of the current code page: "WIN"
+  QString OtherNames;  // the viewer's reminder of the others once this one is current
+  CodePage Next;       // the viewer's cycle of code pages
+  TextUnits Units;
+  // One byte as Unicode (Bytes only; nullptr for 16-bit units).
+  char16_t (*ByteToUnicode)(unsigned char byte);
+  // `text` as this code page holds it; false when the code page lacks a
+  // character (it then stands as '?').
+  bool (*Encode)(const QString& text, QByteArray& bytes);
+  // The case forms of a text typed into the viewer's search.
+  TSearchForms (*SearchForms)(const QString& text);
+};
+
+// The row of a code page. O(1).
+const TCodePageInfo& CodePageInfo(CodePage page);
+
 // The label text of a code page: "WIN", "DOS", "UCODE".
 QString CodePageName(CodePage page);
 // The next code page of the cycle WIN -> DOS -> UCODE -> WIN.
@@ -35,6 +65,8 @@ char16_t Cp866ToUnicode(unsigned char byte);
 // Bytes as Unicode text: "WIN" as 1251, "DOS" as 866, "UCODE" as UTF-16
 // little-endian (an odd last byte is dropped).
 QString DecodeCodePage(const QByteArray& bytes, CodePage page);
+// UTF-16 little-endian units of a text.
+QByteArray EncodeUtf16LittleEndian(const QString& text);
 
 // Unicode text as 1251 bytes; characters 1251 lacks become '?'.
 QByteArray EncodeCp1251(const QString& text);

@@ -219,36 +219,10 @@ ErrorOr<qint64> FindInFileOrError(const QString& path, const QByteArray& text, q
   return FindCaseFormsInFile(path, UpperCase1251(text), LowerCase1251(text), start, progress);
 }
 
-namespace {
-
-QByteArray Utf16LittleEndian(const QString& text) {
-  QByteArray bytes(text.size() * 2, Qt::Uninitialized);
-  for (qsizetype index = 0; index < text.size(); ++index) {
-    const char16_t unit = text[index].unicode();
-    bytes[2 * index] = static_cast<char>(unit & 0xFF);
-    bytes[2 * index + 1] = static_cast<char>(unit >> 8);
-  }
-  return bytes;
-}
-
-}  // namespace
-
 ErrorOr<qint64> FindTextInFile(const QString& path, const QString& text, CodePage page, qint64 start,
                                const FindProgress& progress) {
-  if (page == CodePage::Ucode) {
-    const QString upper = text.toUpper();
-    const QString lower = text.toLower();
-    // Letters whose case forms differ in length (German sharp s) keep the text as typed.
-    const bool sameLength = upper.size() == text.size() && lower.size() == text.size();
-    return FindCaseFormsInFile(path, Utf16LittleEndian(sameLength ? upper : text),
-                               Utf16LittleEndian(sameLength ? lower : text), start, progress);
-  }
-  const QByteArray bytes = EncodeCp1251(text);
-  if (page == CodePage::Dos) {
-    return FindCaseFormsInFile(path, AnsiToOem(UpperCase1251(bytes)), AnsiToOem(LowerCase1251(bytes)), start,
-                               progress);
-  }
-  return FindInFileOrError(path, bytes, start, progress);
+  const TSearchForms forms = CodePageInfo(page).SearchForms(text);
+  return FindCaseFormsInFile(path, forms.Upper, forms.Lower, start, progress);
 }
 
 qint64 FindInFile(const QString& path, const QByteArray& text, qint64 start, const FindProgress& progress) {

@@ -38,7 +38,7 @@ QString Visible(const QString& text, Breaks breaks) {
   return result;
 }
 
-CodePage ByteCodePage(CodePage page) { return page == CodePage::Dos ? CodePage::Dos : CodePage::Win; }
+bool InWideUnits(CodePage page) { return CodePageInfo(page).Units == TextUnits::Utf16LittleEndian; }
 
 // A Cyrillic unit U+04xx in 1251, or '?' when 1251 lacks it.
 char CyrillicAs1251(unsigned char low) {
@@ -52,7 +52,7 @@ char HexDigit(int value) { return "0123456789ABCDEF"[value & 0xF]; }
 }  // namespace
 
 QString WholeFileText(const QByteArray& bytes, CodePage page) {
-  if (page == CodePage::Ucode) return Visible(DecodeCodePage(WideUnitsAs1251(bytes), CodePage::Win), Breaks::Keep);
+  if (InWideUnits(page)) return Visible(DecodeCodePage(WideUnitsAs1251(bytes), CodePage::Win), Breaks::Keep);
   QByteArray text;
   text.reserve(bytes.size() + bytes.size() / 8);
   for (const char byte : bytes) {
@@ -63,16 +63,16 @@ QString WholeFileText(const QByteArray& bytes, CodePage page) {
       if (byte == '\t') text.append("    ");
     }
   }
-  return Visible(DecodeCodePage(text, ByteCodePage(page)), Breaks::Keep);
+  return Visible(DecodeCodePage(text, page), Breaks::Keep);
 }
 
 QString TextPageText(const QByteArray& bytes, CodePage page) {
-  if (page == CodePage::Ucode) return Visible(DecodeCodePage(WideUnitsAs1251(bytes), CodePage::Win), Breaks::Keep);
+  if (InWideUnits(page)) return Visible(DecodeCodePage(WideUnitsAs1251(bytes), CodePage::Win), Breaks::Keep);
   QByteArray text = bytes;
   for (char& byte : text) {
     if (byte == 0 || byte == '\t') byte = kMarkByte;
   }
-  return Visible(DecodeCodePage(text, ByteCodePage(page)), Breaks::Keep);
+  return Visible(DecodeCodePage(text, page), Breaks::Keep);
 }
 
 QByteArray WideUnitsAs1251(const QByteArray& bytes) {
@@ -128,7 +128,7 @@ QString HexLine(const char* data, int count, quint64 offset, CodePage page) {
   }
   line.append(QString(3 * (kHexLineBytes - count), QLatin1Char(' ')));
   line.append(QLatin1String("| "));
-  if (page == CodePage::Ucode) {
+  if (InWideUnits(page)) {
     line.append(Visible(DecodeCodePage(WideColumn(data, count), CodePage::Win), Breaks::Glyph));
     return line;
   }

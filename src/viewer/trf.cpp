@@ -173,7 +173,7 @@ void TRF::ShowWholeFile() {
   ScrollBar1->hide();
   SetMemoScrollBars(true, true);
   Memo1->clear();
-  if (CodePage_ == CodePage::Ucode) {
+  if (CodePageInfo(CodePage_).Units == TextUnits::Utf16LittleEndian) {
     LoadWideText();
     return;
   }
@@ -189,7 +189,7 @@ QByteArray TRF::ReadSmallFile() {
 }
 
 void TRF::LoadWideText() {
-  Memo1->setPlainText(WholeFileText(ReadSmallFile(), CodePage::Ucode));
+  Memo1->setPlainText(WholeFileText(ReadSmallFile(), CodePage_));
   Memo1->setFocus();
 }
 
@@ -244,13 +244,11 @@ void TRF::Button5Click() {
 }
 
 void TRF::BitBtn1Click() {
-  const CodePage before = CodePage_;
-  CodePage_ = NextCodePage(before);
-  Label3->setText(CodePageName(CodePage_));
-  static const QString kOthers[] = {QStringLiteral("UCODE DOS"), QStringLiteral("WIN UCODE"),
-                                    QStringLiteral("DOS WIN")};
-  Label4->setText(kOthers[static_cast<int>(CodePage_)]);
-  if (before == CodePage::Dos) {
+  CodePage_ = NextCodePage(CodePage_);
+  Label3->setText(CodePageInfo(CodePage_).Name);
+  Label4->setText(CodePageInfo(CodePage_).OtherNames);
+  // Into 16-bit units a small file is only read again, its display state kept.
+  if (CodePageInfo(CodePage_).Units == TextUnits::Utf16LittleEndian) {
     Memo1->clear();
     if (FileSize_ < static_cast<quint64>(kWholeFileLimit)) {
       if (!ViewFileName.isEmpty()) LoadWideText();

@@ -294,7 +294,7 @@ class TextSearchTest : public FileSearchTest {
   TSearchOutcome SearchText(const QString& text, bool dos = false) {
     Fields.WithText = true;
     Fields.Text = text;
-    Fields.Dos = dos;
+    Fields.TextPage = dos ? CodePage::Dos : CodePage::Win;
     return Search("*", "*");
   }
 };
