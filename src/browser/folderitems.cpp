@@ -9,13 +9,12 @@
 
 #include "browser/browsingstate.h"
 #include "browser/formatting.h"
+#include "browser/listcolumns.h"
 #include "panel/shellimages.h"
 #include "platform/childorder.h"
 
 namespace zarn {
 namespace {
-
-constexpr int ColumnCount = 5;
 
 // Restores the cursor and announces the end of a listing however it ends.
 class ListingScope {
@@ -77,10 +76,9 @@ TShellItem::~TShellItem() {
   FreeIdList(IdList);
 }
 
-TFolderItems::TFolderItems(QObject* parent)
-    : QAbstractTableModel(parent),
-      Captions_({QStringLiteral("Name   "), QStringLiteral("Size  "), QStringLiteral("Date  "),
-                 QStringLiteral("Type  "), QStringLiteral("Atrib  ")}) {}
+TFolderItems::TFolderItems(QObject* parent) : QAbstractTableModel(parent) {
+  for (const TListColumn& column : ListColumns()) Captions_ << column.Caption;
+}
 
 TFolderItems::~TFolderItems() = default;
 
@@ -193,16 +191,16 @@ void TFolderItems::MarkSortColumn(int column) {
     Captions_[i].chop(2);
     Captions_[i] += (i == column) ? QStringLiteral(" v") : QStringLiteral("  ");
   }
-  emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
+  emit headerDataChanged(Qt::Horizontal, 0, ListColumnCount() - 1);
 }
 
 void TFolderItems::RowChanged(int index) {
-  if (index >= 0 && index < Count()) emit dataChanged(this->index(index, 0), this->index(index, ColumnCount - 1));
+  if (index >= 0 && index < Count()) emit dataChanged(this->index(index, 0), this->index(index, ListColumnCount() - 1));
 }
 
 int TFolderItems::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : Count(); }
 
-int TFolderItems::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int TFolderItems::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ListColumnCount(); }
 
 QVariant TFolderItems::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= Count()) return {};
@@ -211,14 +209,9 @@ QVariant TFolderItems::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-      switch (column) {
-        case 0: return item.DisplayName;
-        case 1: return SizeText(index.row());
-        case 2: return item.ModifiedText;
-        case 3: return item.TypeName;
-        case 4: return AttributeLetters(item.Attributes);
-      }
-      return {};
+      return column < ListColumnCount() ? ListColumns()[size_t(column)].Text(*this, index.row()) : QVariant();
+    case Qt::TextAlignmentRole:
+      return column < ListColumnCount() ? QVariant(ListColumns()[size_t(column)].Alignment) : QVariant();
     case Qt::DecorationRole:
       return column == 0 ? QVariant(ShellImage(item.ImageIndex)) : QVariant();
     case Qt::ForegroundRole:

@@ -1,3 +1,8 @@
+// The main window built from its tables (the panels and their labels, the
+// command buttons of TForm1::CommandTable, the columns of the list), its
+// connections, and its life: the first showing that restores the settings
+// and the close that writes them.
+
 #include "browser/tform1.h"
 
 #include <QApplication>
@@ -18,26 +23,21 @@
 
 #include "browser/browsingstate.h"
 #include "browser/folderitems.h"
+#include "browser/listcolumns.h"
 #include "browser/maincommandhost.h"
+#include "browser/maincommands.h"
 #include "browser/shelltree.h"
 #include "browser/tlistview.h"
-#include "panel/drivecombobox.h"
 #include "ops/glyphs.h"
+#include "panel/drivecombobox.h"
 #include "platform/guard.h"
+#include "platform/launcher.h"
 #include "platform/mountwatcher.h"
+#include "search/tfilesch.h"
+#include "settings/startsettings.h"
+#include "settings/tset1.h"
 
 namespace zarn {
-
-struct TForm1::ButtonSpec {
-  const char* Name;
-  const char* Hint;
-  QRect Geometry;
-  const char* ThemeIcon;
-  QStyle::StandardPixmap StyleIcon;
-  const char* Glyph;  // one of the program's own glyphs, or nullptr
-  bool RightAnchored;
-};
-
 namespace {
 
 QFont ArialBold(int pixels) {
@@ -73,6 +73,32 @@ QWidget* AddPanel(QWidget* parent, const char* name) {
   return panel;
 }
 
+QIcon ButtonIcon(const TCommandButton& design, const QStyle& style) {
+  QIcon icon = design.Glyph ? LoadBitmapA(QLatin1String(design.Glyph)) : QIcon();
+  if (icon.isNull() && design.ThemeIcon) icon = QIcon::fromTheme(QLatin1String(design.ThemeIcon));
+  if (icon.isNull()) icon = style.standardIcon(design.StyleIcon);
+  return icon;
+}
+
+// A text button for a caption, else a picture button.
+QAbstractButton* MakeButton(const TMainCommand& command, QWidget* panel) {
+  const TCommandButton& design = command.Button;
+  QAbstractButton* button = nullptr;
+  if (design.Caption) {
+    button = new QPushButton(QString::fromUtf8(design.Caption), panel);
+  } else {
+    auto* picture = new QToolButton(panel);
+    picture->setAutoRaise(true);
+    picture->setIcon(ButtonIcon(design, *panel->style()));
+    button = picture;
+  }
+  button->setObjectName(QLatin1String(command.Name));
+  button->setToolTip(QString::fromUtf8(command.Hint));
+  button->setGeometry(design.Geometry);
+  if (design.Glyph) button->setProperty("glyph", QLatin1String(design.Glyph));
+  return button;
+}
+
 }  // namespace
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent), DesktopFolder_(SHGetDesktopFolder()) {
@@ -94,11 +120,6 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), DesktopFolder_(SHGetDeskt
   CreateBottomPanel();
   resize(DesignedClientWidth, 540);
   Wire();
-  PopupMenu1 = new QMenu(this);
-  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-  // The context-menu key asks the same way as a right click.
-  ListView->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(ListView, &QWidget::customContextMenuRequested, this, GuardedSlot([this] { PopupMenu1Popup(); }));
   // Creating the window: start path, first listing on the computer's volumes.
   LoadDrives();
   StartPath_ = QStringLiteral("/");
@@ -117,6 +138,8 @@ TForm1::~TForm1() {
 
 TSelection& TForm1::Selection() const { return Commands_->Selection; }
 TFileCommands& TForm1::Commands() const { return Commands_->Commands; }
+
+// ---- Construction
 
 void TForm1::CreateTopPanel() {
   Panel1 = AddPanel(centralWidget(), "Panel1");
@@ -148,28 +171,11 @@ void TForm1::CreateTopPanel() {
   Label9 = AddLabel(Panel1, "Label9", QStringLiteral("Жду команду..."), {448, 37, 145, 17});
   Label9->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   Label9->setStyleSheet(QStringLiteral("color: blue"));
-  auto* button2 = new QPushButton(QStringLiteral("Inf"), Panel1);
-  button2->setObjectName(QStringLiteral("Button2"));
-  button2->setToolTip(QStringLiteral("Помощь/Help"));
-  button2->setGeometry(614, 37, 24, 17);
-  RightAnchored_.push_back({button2, 614});
   Shape3 = AddShape(Panel1, "Shape3", {8, 57, 630, 2}, QColor(128, 128, 128));
   Label1 = AddLabel(Panel1, "Label1", InitialSelectionText, {232, 65, 345, 20});
   Label1->setToolTip(QStringLiteral("Выделено / Selected"));
   Label1->setStyleSheet(QStringLiteral("color: navy"));
-  static const ButtonSpec small[] = {
-      {"SpeedButton1", "Закончить / Exit", {5, 62, 24, 23}, "application-exit", QStyle::SP_DialogCloseButton, nullptr, false},
-      {"SpeedButton18", "Обновить левую панель / Update left panel", {37, 62, 24, 23}, "view-refresh", QStyle::SP_BrowserReload, nullptr, false},
-      {"SpeedButton17", "Отрыть 2-ю панель / Second panel", {64, 62, 24, 23}, nullptr, QStyle::SP_FileDialogDetailedView, "TOTWO", false},
-      {"SpeedButton16", "C нижней панели наверх / To UP", {91, 62, 24, 23}, nullptr, QStyle::SP_ArrowUp, "TOUP", false},
-      {"SpeedButton15", "На нижнюю панель / To DOWN", {119, 62, 24, 23}, nullptr, QStyle::SP_ArrowDown, "TODOWN", false},
-      {"SpeedButton14", "Обменять панели / Swup panel", {147, 62, 24, 23}, "view-refresh", QStyle::SP_BrowserReload, "TOONE", false},
-      {"SpeedButton13", "Свернуть - Развернуть левую панель  /Close-Open left panel", {174, 62, 24, 23}, nullptr, QStyle::SP_ArrowLeft, "TOLEFT", false},
-      {"SpeedButton2", "Вверх на один уровень / Up level", {202, 62, 24, 23}, "go-up", QStyle::SP_FileDialogToParent, nullptr, false},
-      {"SpeedButton19", "Обновить список / Update List", {585, 62, 24, 23}, "view-refresh", QStyle::SP_BrowserReload, nullptr, true},
-      {"SpeedButton20", "Выбрать файлы / Select files", {614, 62, 24, 23}, "edit-select-all", QStyle::SP_FileDialogListView, nullptr, true},
-  };
-  for (const ButtonSpec& design : small) AddSpeedButton(Panel1, design);
+  CreateCommandButtons(CommandPanel::Top, Panel1);
 }
 
 void TForm1::CreateMiddle() {
@@ -191,8 +197,9 @@ void TForm1::CreateMiddle() {
   ListView->setFont(ArialBold(13));
   ListView->setMinimumWidth(80);
   ListView->SetItems(Items_);
-  const int widths[] = {135, 65, 127, 120, 60};
-  for (int column = 0; column < 5; ++column) ListView->setColumnWidth(column, widths[column]);
+  for (int column = 0; column < ListColumnCount(); ++column) {
+    ListView->setColumnWidth(column, ListColumns()[size_t(column)].Width);
+  }
   Splitter1->addWidget(ShellTreeView1);
   Splitter1->addWidget(ListView);
   Splitter1->setStretchFactor(1, 1);
@@ -206,33 +213,14 @@ void TForm1::CreateMiddle() {
 void TForm1::CreateRightPanel() {
   Panel2 = AddPanel(centralWidget(), "Panel2");
   Panel2->setFixedWidth(49);
-  static const ButtonSpec buttons[] = {
-      {"SpeedButton12", "Доп. панель открыить-Закрыть / New panel", {8, 9, 35, 22}, "window-new", QStyle::SP_TitleBarMaxButton, nullptr, false},
-      {"SpeedButton3", "Переименовать / Rename", {8, 40, 35, 35}, "edit-rename", QStyle::SP_FileDialogInfoView, nullptr, false},
-      {"SpeedButton4", "Просмотреть / View", {8, 82, 35, 35}, "document-preview", QStyle::SP_FileDialogContentsView, nullptr, false},
-      {"SpeedButton5", "Редактировать / Edit", {8, 124, 35, 35}, "document-edit", QStyle::SP_FileIcon, nullptr, false},
-      {"SpeedButton6", "Копировать / Copy", {8, 166, 35, 35}, "edit-copy", QStyle::SP_ArrowForward, nullptr, false},
-      {"SpeedButton7", "Переместить / Move", {8, 208, 35, 35}, "go-next", QStyle::SP_MediaSeekForward, nullptr, false},
-      {"SpeedButton8", "Создать / Create", {8, 250, 35, 35}, "folder-new", QStyle::SP_FileDialogNewFolder, nullptr, false},
-      {"SpeedButton9", "Удалить / Delete", {8, 292, 35, 35}, "edit-delete", QStyle::SP_TrashIcon, nullptr, false},
-      {"SpeedButton10", "Настройки / Setup", {8, 334, 35, 35}, "preferences-system", QStyle::SP_ComputerIcon, nullptr, false},
-      {"SpeedButton11", "Настройка расширений / Run extensions", {8, 376, 35, 35}, "preferences-desktop", QStyle::SP_DriveHDIcon, nullptr, false},
-  };
-  for (const ButtonSpec& design : buttons) {
-    QToolButton* button = AddSpeedButton(Panel2, design);
-    button->setIconSize(QSize(24, 24));
-    // The commands act on the list's row: a click must leave the list its focus.
-    button->setFocusPolicy(Qt::NoFocus);
-  }
+  CreateCommandButtons(CommandPanel::Right, Panel2);
 }
 
 void TForm1::CreateBottomPanel() {
   Panel3 = AddPanel(centralWidget(), "Panel3");
   Panel3->setFixedHeight(31);
   centralWidget()->layout()->addWidget(Panel3);
-  auto* button1 = new QPushButton(QStringLiteral("Искать"), Panel3);
-  button1->setObjectName(QStringLiteral("Button1"));
-  button1->setGeometry(8, 5, 75, 23);
+  CreateCommandButtons(CommandPanel::Bottom, Panel3);
   AddLabel(Panel3, "Label8", QStringLiteral("Выполнить: "), {104, 8, 81, 20});
   ComboBox1 = new QComboBox(Panel3);
   ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
@@ -241,19 +229,72 @@ void TForm1::CreateBottomPanel() {
   ComboBox1->setGeometry(200, 4, 441, 24);
 }
 
-QToolButton* TForm1::AddSpeedButton(QWidget* panel, const ButtonSpec& design) {
-  auto* button = new QToolButton(panel);
-  button->setObjectName(QLatin1String(design.Name));
-  button->setToolTip(QString::fromUtf8(design.Hint));
-  button->setGeometry(design.Geometry);
-  button->setAutoRaise(true);
-  QIcon icon = design.Glyph ? LoadBitmapA(QLatin1String(design.Glyph)) : QIcon();
-  if (icon.isNull() && design.ThemeIcon) icon = QIcon::fromTheme(QLatin1String(design.ThemeIcon));
-  if (icon.isNull()) icon = style()->standardIcon(design.StyleIcon);
-  button->setIcon(icon);
-  if (design.Glyph) button->setProperty("glyph", QLatin1String(design.Glyph));
-  if (design.RightAnchored) RightAnchored_.push_back({button, design.Geometry.left()});
-  return button;
+// The buttons of the commands that stand in `place`, in table order, each
+// connected to its handler.
+void TForm1::CreateCommandButtons(CommandPanel place, QWidget* panel) {
+  for (const TMainCommand& command : CommandTable()) {
+    if (command.Button.Panel != place) continue;
+    QAbstractButton* button = MakeButton(command, panel);
+    if (place == CommandPanel::Right) {
+      button->setIconSize(QSize(24, 24));
+      // The commands act on the list's row: a click must leave the list its focus.
+      button->setFocusPolicy(Qt::NoFocus);
+    }
+    if (command.Button.RightAnchored) RightAnchored_.push_back({button, command.Button.Geometry.left()});
+    const auto run = command.Run;
+    connect(button, &QAbstractButton::clicked, this, GuardedSlot([this, run] { run(*this); }));
+  }
+}
+
+void TForm1::Wire() {
+  // Enter must reach the window before the box handles it itself: an editable
+  // box takes the key first and hands it to its line edit only afterwards,
+  // and its completer would turn a typed history entry into a drop-down choice.
+  for (QComboBox* box : {cbPath, ComboBox1}) {
+    box->setCompleter(nullptr);
+    box->installEventFilter(this);
+    box->lineEdit()->installEventFilter(this);
+  }
+  connect(cbPath, qOverload<int>(&QComboBox::activated), this, [this](int index) { Guarded([&] { cbPathClick(index); }); });
+  connect(DriveComboBox1, qOverload<int>(&QComboBox::currentIndexChanged), this,
+          [this](int index) { Guarded([&] { DriveComboBox1Change(index); }); });
+  connect(ShellTreeView1, &TShellTreeView::NodeClicked, this, GuardedSlot([this] { ShellTreeView1Click(); }));
+  connect(Items_, &TFolderItems::Populated, this, [this] { ListingReplaced(); });
+  connect(ListView->horizontalHeader(), &QHeaderView::sectionClicked, this,
+          [this](int column) { Guarded([&] { ListViewColumnClick(column); }); });
+  connect(ListView, &QAbstractItemView::doubleClicked, this,
+          [this](const QModelIndex& index) { Guarded([&] { OpenRow(index.row()); }); });
+  connect(ListView, &TListView::KeyDown, this,
+          [this](QKeyEvent* event, bool* handled) { Guarded([&] { ListViewKeyDown(event, handled); }); });
+  connect(ListView, &QAbstractItemView::clicked, this, GuardedSlot([this] { Selection().ListViewClick(); }));
+  // The rename lists the folder again, which must wait until the editor has
+  // handed over its text and closed: a listing under an open editor drops it.
+  connect(
+      Items_, &TFolderItems::NameEdited, this,
+      [this](int, const QString& text) { Guarded([&] { Commands().ListViewEdited(text); }); }, Qt::QueuedConnection);
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  // The context-menu key asks the same way as a right click.
+  ListView->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(ListView, &QWidget::customContextMenuRequested, this, GuardedSlot([this] { PopupMenu1Popup(); }));
+  MountWatcher_ = new MountWatcher(this);
+  connect(MountWatcher_, &MountWatcher::DeviceChange, this, [this](int code) { Guarded([&] { CD(code); }); });
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const auto key = static_cast<QKeyEvent*>(event)->key();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (enter && (watched == cbPath || watched == cbPath->lineEdit())) {
+      Guarded([this] { cbPathEnter(); });
+      return true;
+    }
+    if (enter && (watched == ComboBox1 || watched == ComboBox1->lineEdit())) {
+      Guarded([this] { ComboBox1Enter(); });
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::ShowSummary(const QString& text) {
@@ -286,6 +327,47 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 void TForm1::PlaceRightAnchored() {
   const int shift = width() - DesignedClientWidth;
   for (auto [control, designedLeft] : RightAnchored_) control->move(designedLeft + shift, control->y());
+}
+
+// ---- Start-up and close
+
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (ShownOnce_) return;
+  ShownOnce_ = true;
+  Guarded([this] { FirstShow(); });
+}
+
+void TForm1::FirstShow() {
+  MainShown = true;
+  SetPath(StartPath_);
+  ApplySettingsFile();
+  if (FILESCH && Set1) FILESCH->CheckBox4->setChecked(Set1->CheckBox1->isChecked() || Set1->CheckBox2->isChecked());
+  const ErrorOrDone associations = LoadAssociationsAtStart();
+  if (associations.IsError()) RaiseError(associations.Error());
+}
+
+void TForm1::ApplySettingsFile() {
+  const std::optional<QString> folder = ValueOrRaise(LoadStartSettings());
+  if (folder && DirectoryExists(*folder)) SetPath(*folder);
+}
+
+void TForm1::WriteSettingsFile() {
+  const ErrorOrDone written = SaveSettingsAtClose(PathText());
+  if (written.IsError()) RaiseError(written.Error());
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (Closed_) return QMainWindow::closeEvent(event);
+  Closed_ = true;
+  // A program being waited for (Shift+F4) must not keep the program alive.
+  CancelRunAndWait();
+  Guarded([this] { WriteSettingsFile(); });
+  Commands_->Workers.StopAll();
+  Commands_->Workers.WaitForStopped();
+  Items_->ClearIDList();
+  QMainWindow::closeEvent(event);
+  QCoreApplication::quit();
 }
 
 }  // namespace zarn

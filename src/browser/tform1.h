@@ -2,12 +2,17 @@
 // The main window: the folder tree, the file list, the path box with its
 // history, the drive box, the free-space line and the command buttons. Every
 // navigation ends in SetFolder. Only from the GUI thread.
+//
+// Its code is in four files: tform1.cpp builds the window from its tables and
+// runs its life (first showing, close); tform1navigation.cpp moves between
+// folders; tform1commands.cpp holds the command table and the commands;
+// tform1contextmenu.cpp the list's context menu.
 
 #include <QMainWindow>
 
-#include <array>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "ops/filemask.h"
@@ -31,6 +36,8 @@ class TDriveComboBox;
 class TFileCommands;
 class TSelection;
 struct TCommandLayer;
+struct TMainCommand;
+enum class CommandPanel;
 class TFolderItems;
 class TListView;
 class TShellTreeView;
@@ -47,6 +54,9 @@ class TForm1 : public QMainWindow {
  public:
   explicit TForm1(QWidget* parent = nullptr);
   ~TForm1() override;
+
+  // The window's commands: buttons, keys and handlers (see maincommands.h).
+  static std::span<const TMainCommand> CommandTable();
 
   // Navigation. Both raise the platform's error for the top-level guard.
   void SetPath(const QString& path);
@@ -116,19 +126,22 @@ class TForm1 : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  struct ButtonSpec;
+  // Construction.
   void CreateTopPanel();
+  void CreateMiddle();
   void CreateRightPanel();
   void CreateBottomPanel();
-  void CreateMiddle();
-  QToolButton* AddSpeedButton(QWidget* panel, const ButtonSpec& design);
+  void CreateCommandButtons(CommandPanel place, QWidget* panel);
   void Wire();
+  void PlaceRightAnchored();
 
+  // Life.
   void FirstShow();
   void ApplySettingsFile();
   void WriteSettingsFile();
-  void LoadDrives();
 
+  // Navigation.
+  void LoadDrives();
   void cbPathEnter();
   void cbPathClick(int index);
   void DriveComboBox1Change(int index);
@@ -136,9 +149,13 @@ class TForm1 : public QMainWindow {
   void SpeedButton13Click();
   void SpeedButton18Click();
   void SpeedButton19Click();
-  void ListViewKeyDown(QKeyEvent* event, bool* handled);
+  int HistoryIndexOf(const QString& path) const;
+  void AddToHistory(ConstItemIdList id);
+  void SelectFocusRow();
+  void ShowDiskTotals();
 
-  // Commands handing a row to another window or program.
+  // Commands.
+  void ListViewKeyDown(QKeyEvent* event, bool* handled);
   void OpenFile(int row);
   void SpeedButton4Click();
   void SpeedButton5Click();
@@ -148,12 +165,11 @@ class TForm1 : public QMainWindow {
   void Button1Click();
   void Button2Click();
   void ComboBox1Enter();
-
-  int HistoryIndexOf(const QString& path) const;
-  void AddToHistory(ConstItemIdList id);
-  void SelectFocusRow();
-  void ShowDiskTotals();
-  void PlaceRightAnchored();
+  void InsertPathInCommandLine();
+  void RunMaskKey(MaskBox box);
+  std::vector<TMarkRow> MarkRows() const;
+  void ApplyMarkRows(const std::vector<TMarkRow>& rows);
+  void ListingReplaced();
 
   std::unique_ptr<ShellFolder> DesktopFolder_;
   TFolderItems* Items_ = nullptr;
@@ -164,12 +180,6 @@ class TForm1 : public QMainWindow {
   bool Closed_ = false;
   std::vector<std::pair<QWidget*, int>> RightAnchored_;  // control, designed left
   QStringList CommandHistory_;
-  void ListingReplaced();
-  bool RunCommandKey(ListKeyCommand command);
-  void RunMaskKey(ListKeyCommand command);
-  std::vector<TMarkRow> MarkRows() const;
-  void ApplyMarkRows(const std::vector<TMarkRow>& rows);
-  void ConnectCommands();
   std::unique_ptr<TCommandLayer> Commands_;
   // True when the most recent view command showed a picture.
   bool LastViewWasPicture = false;

@@ -1,40 +1,26 @@
 // The main window's navigation: path box and history, drive box, tree, up one
-// level, free-space line, media changes, start-up and close.
+// level, the sort by a column, the free-space line and media changes.
 
-#include <QApplication>
-#include <QCloseEvent>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QFrame>
-#include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QSplitter>
 #include <QToolButton>
 
 #include "browser/browsingstate.h"
 #include "browser/folderitems.h"
-#include "browser/maincommandhost.h"
 #include "browser/formatting.h"
+#include "browser/listcolumns.h"
 #include "browser/shelltree.h"
 #include "browser/tform1.h"
 #include "browser/tlistview.h"
 #include "panel/drivecombobox.h"
 #include "ops/glyphs.h"
-#include "ops/launchcommands.h"
-#include "ops/listkeys.h"
 #include "platform/filenames.h"
 #include "platform/guard.h"
-#include "platform/launcher.h"
 #include "platform/mountwatcher.h"
 #include "platform/pathtext.h"
 #include "platform/prompter.h"
-#include "search/tfilesch.h"
-#include "settings/startsettings.h"
-#include "settings/tset1.h"
 
 namespace zarn {
 namespace {
@@ -55,44 +41,6 @@ IdListPtr ListFromBytes(const QByteArray& bytes) {
 
 
 }  // namespace
-
-void TForm1::Wire() {
-  // Enter must reach the window before the box handles it itself: an editable
-  // box takes the key first and hands it to its line edit only afterwards,
-  // and its completer would turn a typed history entry into a drop-down choice.
-  for (QComboBox* box : {cbPath, ComboBox1}) {
-    box->setCompleter(nullptr);
-    box->installEventFilter(this);
-    box->lineEdit()->installEventFilter(this);
-  }
-  connect(cbPath, qOverload<int>(&QComboBox::activated), this, [this](int index) { Guarded([&] { cbPathClick(index); }); });
-  connect(DriveComboBox1, qOverload<int>(&QComboBox::currentIndexChanged), this,
-          [this](int index) { Guarded([&] { DriveComboBox1Change(index); }); });
-  connect(ShellTreeView1, &TShellTreeView::NodeClicked, this, GuardedSlot([this] { ShellTreeView1Click(); }));
-  connect(Items_, &TFolderItems::Populated, this, [this] { ListingReplaced(); });
-  connect(ListView->horizontalHeader(), &QHeaderView::sectionClicked, this,
-          [this](int column) { Guarded([&] { ListViewColumnClick(column); }); });
-  connect(ListView, &QAbstractItemView::doubleClicked, this,
-          [this](const QModelIndex& index) { Guarded([&] { OpenRow(index.row()); }); });
-  connect(ListView, &TListView::KeyDown, this,
-          [this](QKeyEvent* event, bool* handled) { Guarded([&] { ListViewKeyDown(event, handled); }); });
-  auto button = [this](const char* name) { return findChild<QToolButton*>(QLatin1String(name)); };
-  connect(button("SpeedButton1"), &QToolButton::clicked, this, &QWidget::close);
-  connect(button("SpeedButton2"), &QToolButton::clicked, this, GuardedSlot([this] { UpOneLevel(); }));
-  connect(button("SpeedButton13"), &QToolButton::clicked, this, GuardedSlot([this] { SpeedButton13Click(); }));
-  connect(button("SpeedButton18"), &QToolButton::clicked, this, GuardedSlot([this] { SpeedButton18Click(); }));
-  connect(button("SpeedButton19"), &QToolButton::clicked, this, GuardedSlot([this] { SpeedButton19Click(); }));
-  connect(button("SpeedButton4"), &QToolButton::clicked, this, GuardedSlot([this] { SpeedButton4Click(); }));
-  connect(button("SpeedButton5"), &QToolButton::clicked, this, GuardedSlot([this] { SpeedButton5Click(); }));
-  connect(button("SpeedButton10"), &QToolButton::clicked, this, GuardedSlot([this] { SpeedButton10Click(); }));
-  connect(button("SpeedButton11"), &QToolButton::clicked, this, GuardedSlot([this] { SpeedButton11Click(); }));
-  connect(button("SpeedButton12"), &QToolButton::clicked, this, GuardedSlot([this] { SpeedButton12Click(); }));
-  connect(findChild<QPushButton*>(QStringLiteral("Button1")), &QPushButton::clicked, this, GuardedSlot([this] { Button1Click(); }));
-  connect(findChild<QPushButton*>(QStringLiteral("Button2")), &QPushButton::clicked, this, GuardedSlot([this] { Button2Click(); }));
-  ConnectCommands();
-  MountWatcher_ = new MountWatcher(this);
-  connect(MountWatcher_, &MountWatcher::DeviceChange, this, [this](int code) { Guarded([&] { CD(code); }); });
-}
 
 // ---- Navigation
 
@@ -190,22 +138,6 @@ ConstItemIdList TForm1::CurrentIdList() const { return Items_->CurrentIdList(); 
 
 // ---- Controls
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress) {
-    const auto key = static_cast<QKeyEvent*>(event)->key();
-    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    if (enter && (watched == cbPath || watched == cbPath->lineEdit())) {
-      Guarded([this] { cbPathEnter(); });
-      return true;
-    }
-    if (enter && (watched == ComboBox1 || watched == ComboBox1->lineEdit())) {
-      Guarded([this] { ComboBox1Enter(); });
-      return true;
-    }
-  }
-  return QMainWindow::eventFilter(watched, event);
-}
-
 void TForm1::cbPathEnter() {
   const QString text = PathText();
   if (text.trimmed().isEmpty()) return;  // nothing typed: nowhere to go
@@ -294,81 +226,13 @@ void TForm1::SpeedButton18Click() {
 void TForm1::SpeedButton19Click() { SetPath(PathText()); }
 
 void TForm1::ListViewColumnClick(int column) {
-  static const int modes[] = {0, 1, 3, 2};
-  static const char* messages[] = {"По имени", "По размеру", "По дате", "По типу"};
-  if (column < 0 || column > 3) return;
-  SortMode = modes[column];
-  Prompter().ShowMessage(QString::fromUtf8(messages[column]));
+  if (column < 0 || column >= ListColumnCount()) return;
+  const TListColumn& clicked = ListColumns()[size_t(column)];
+  if (clicked.SortMode == NotSortable) return;
+  SortMode = clicked.SortMode;
+  Prompter().ShowMessage(QString::fromUtf8(clicked.SortMessage));
   SetPath(PathText());
   Items_->MarkSortColumn(column);
-}
-
-void TForm1::ListViewKeyDown(QKeyEvent* event, bool* handled) {
-  const ListKeyCommand command =
-      CommandForListKey(event->key(), int(event->modifiers()), ListView->IsEditingName());
-  *handled = command != ListKeyCommand::None;
-  switch (command) {
-    case ListKeyCommand::UpOneLevel: UpOneLevel(); break;
-    case ListKeyCommand::Open: OpenRow(ListView->CurrentRow()); break;
-    case ListKeyCommand::About: Button2Click(); break;
-    case ListKeyCommand::View: SpeedButton4Click(); break;
-    case ListKeyCommand::Edit: SpeedButton5Click(); break;
-    case ListKeyCommand::Settings: SpeedButton10Click(); break;
-    case ListKeyCommand::Associations: SpeedButton11Click(); break;
-    case ListKeyCommand::CreateTextFile:
-      CreateTextFile(PathText(), [this] { SetPath(PathText()); });
-      break;
-    case ListKeyCommand::InsertPathInCommandLine:
-      if (ListView->CurrentRow() >= 0) {
-        ComboBox1->setEditText(CommandLineWithPath(ComboBox1->currentText(), RowPath(ListView->CurrentRow())));
-      }
-      break;
-    default:
-      *handled = RunCommandKey(command) || command == ListKeyCommand::NoneWhileEditing;
-      break;
-  }
-  if (ResetsStatusAfterKey(command)) SetStatus(IdleStatusAfterKey);
-}
-
-// ---- Start-up and close
-
-void TForm1::showEvent(QShowEvent* event) {
-  QMainWindow::showEvent(event);
-  if (ShownOnce_) return;
-  ShownOnce_ = true;
-  Guarded([this] { FirstShow(); });
-}
-
-void TForm1::FirstShow() {
-  MainShown = true;
-  SetPath(StartPath_);
-  ApplySettingsFile();
-  if (FILESCH && Set1) FILESCH->CheckBox4->setChecked(Set1->CheckBox1->isChecked() || Set1->CheckBox2->isChecked());
-  const ErrorOrDone associations = LoadAssociationsAtStart();
-  if (associations.IsError()) RaiseError(associations.Error());
-}
-
-void TForm1::ApplySettingsFile() {
-  const std::optional<QString> folder = ValueOrRaise(LoadStartSettings());
-  if (folder && DirectoryExists(*folder)) SetPath(*folder);
-}
-
-void TForm1::WriteSettingsFile() {
-  const ErrorOrDone written = SaveSettingsAtClose(PathText());
-  if (written.IsError()) RaiseError(written.Error());
-}
-
-void TForm1::closeEvent(QCloseEvent* event) {
-  if (Closed_) return QMainWindow::closeEvent(event);
-  Closed_ = true;
-  // A program being waited for (Shift+F4) must not keep the program alive.
-  CancelRunAndWait();
-  Guarded([this] { WriteSettingsFile(); });
-  Commands_->Workers.StopAll();
-  Commands_->Workers.WaitForStopped();
-  Items_->ClearIDList();
-  QMainWindow::closeEvent(event);
-  QCoreApplication::quit();
 }
 
 }  // namespace zarn
