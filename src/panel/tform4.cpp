@@ -90,13 +90,33 @@ void TForm4::CreateTopControls() {
   SpeedButton1->setAutoRaise(true);
 }
 
+// The row of text buttons: the three view styles and "New", each with its handler.
 void TForm4::CreateViewButtons() {
   Label1 = AddLabel("Label1", QStringLiteral("В виде:"), {8, 34, 50, 20});
-  SpeedButton2 = AddButton("SpeedButton2", QStringLiteral("Значки"), {60, 32, 64, 23});
-  SpeedButton3 = AddButton("SpeedButton3", QStringLiteral("Табл."), {126, 32, 64, 23});
-  SpeedButton4 = AddButton("SpeedButton4", QStringLiteral("Список"), {192, 32, 64, 23});
-  Button1 = AddButton("Button1", QStringLiteral("New"), {270, 32, 60, 23});
-  Button1->setToolTip(QStringLiteral("Создать (Create)"));
+  const struct {
+    QPushButton* TForm4::*Button;
+    const char* Name;
+    const char* Caption;
+    const char* Hint;
+    QRect Geometry;
+    void (*Click)(TForm4& panel);
+  } buttons[] = {
+      {&TForm4::SpeedButton2, "SpeedButton2", "Значки", nullptr, {60, 32, 64, 23},
+       [](TForm4& panel) { panel.SetViewStyle(PanelViewStyle::LargeIcons); }},
+      {&TForm4::SpeedButton3, "SpeedButton3", "Табл.", nullptr, {126, 32, 64, 23},
+       [](TForm4& panel) { panel.SetViewStyle(PanelViewStyle::Table); }},
+      {&TForm4::SpeedButton4, "SpeedButton4", "Список", nullptr, {192, 32, 64, 23},
+       [](TForm4& panel) { panel.SetViewStyle(PanelViewStyle::List); }},
+      {&TForm4::Button1, "Button1", "New", "Создать (Create)", {270, 32, 60, 23},
+       [](TForm4& panel) { panel.Button1Click(); }},
+  };
+  for (const auto& design : buttons) {
+    QPushButton* button = AddButton(design.Name, QString::fromUtf8(design.Caption), design.Geometry);
+    if (design.Hint) button->setToolTip(QString::fromUtf8(design.Hint));
+    this->*design.Button = button;
+    const auto click = design.Click;
+    connect(button, &QPushButton::clicked, this, [this, click] { Guarded([this, click] { click(*this); }); });
+  }
 }
 
 void TForm4::CreateCounts() {
@@ -136,10 +156,6 @@ void TForm4::Wire() {
           [this](int index) { Guarded([this, index] { DriveComboBox1Change(index); }); });
   connect(SpeedButton1, &QToolButton::clicked, this, guarded(&TForm4::SpeedButton1Click));
   connect(Edit1, &QLineEdit::returnPressed, this, guarded(&TForm4::Edit1Enter));
-  connect(Button1, &QPushButton::clicked, this, guarded(&TForm4::Button1Click));
-  connect(SpeedButton2, &QPushButton::clicked, this, [this] { SetViewStyle(PanelViewStyle::LargeIcons); });
-  connect(SpeedButton3, &QPushButton::clicked, this, [this] { SetViewStyle(PanelViewStyle::Table); });
-  connect(SpeedButton4, &QPushButton::clicked, this, [this] { SetViewStyle(PanelViewStyle::List); });
   connect(ListView1, &QListView::doubleClicked, this, guarded(&TForm4::ListView1DblClick));
   connect(ListView1, &QListView::clicked, this, guarded(&TForm4::ListView1Click));
   connect(ListView1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {

@@ -69,10 +69,35 @@ void TRF::CreateControls() {
   CreateButtons();
 }
 
+// The buttons under the text area, each with its handler.
 void TRF::CreateButtons() {
-  Button5 = MakeButton(this, "Button5", QStringLiteral("TXT - HEX"), QStringLiteral("Режимы просмотра"));
-  BitBtn1 = MakeButton(this, "BitBtn1", {}, QStringLiteral("Переключение кодировки"));
-  BitBtn1->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+  const struct {
+    QPushButton* TRF::*Button;
+    const char* Name;
+    const char* Caption;
+    const char* Hint;
+    QStyle::StandardPixmap Icon;
+    void (*Click)(TRF& viewer);
+  } buttons[] = {
+      {&TRF::Button5, "Button5", "TXT - HEX", "Режимы просмотра", QStyle::SP_CustomBase,
+       [](TRF& viewer) { viewer.Button5Click(); }},
+      {&TRF::BitBtn1, "BitBtn1", "", "Переключение кодировки", QStyle::SP_BrowserReload,
+       [](TRF& viewer) { viewer.BitBtn1Click(); }},
+      {&TRF::BitBtn2, "BitBtn2", "", "Выход - Esc", QStyle::SP_DialogCloseButton, [](TRF& viewer) { viewer.close(); }},
+      {&TRF::BitBtn3, "BitBtn3", "", "Завернуть длинные строки", QStyle::SP_ArrowDown,
+       [](TRF& viewer) { viewer.BitBtn3Click(); }},
+      {&TRF::Button3, "Button3", "Искать >", "Поиск в файле", QStyle::SP_CustomBase,
+       [](TRF& viewer) {
+         if (!ViewFileName.isEmpty()) viewer.FindInViewer();
+       }},
+  };
+  for (const auto& design : buttons) {
+    QPushButton* button = MakeButton(this, design.Name, QString::fromUtf8(design.Caption), QString::fromUtf8(design.Hint));
+    if (design.Icon != QStyle::SP_CustomBase) button->setIcon(style()->standardIcon(design.Icon));
+    this->*design.Button = button;
+    const auto click = design.Click;
+    connect(button, &QPushButton::clicked, this, [this, click] { Guarded([this, click] { click(*this); }); });
+  }
   Label3 = new QLabel(QStringLiteral("WIN"), this);
   Label3->setObjectName(QStringLiteral("Label3"));
   QFont bold(QStringLiteral("Arial"));
@@ -82,11 +107,6 @@ void TRF::CreateButtons() {
   Label4 = new QLabel(QStringLiteral("UCODE  DOS"), this);
   Label4->setObjectName(QStringLiteral("Label4"));
   Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  BitBtn2 = MakeButton(this, "BitBtn2", {}, QStringLiteral("Выход - Esc"));
-  BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-  BitBtn3 = MakeButton(this, "BitBtn3", {}, QStringLiteral("Завернуть длинные строки"));
-  BitBtn3->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
-  Button3 = MakeButton(this, "Button3", QStringLiteral("Искать >"), QStringLiteral("Поиск в файле"));
   Edit1 = new QLineEdit(this);
   Edit1->setObjectName(QStringLiteral("Edit1"));
   Edit1->setToolTip(QStringLiteral("Введи текст для поиска"));
@@ -97,15 +117,6 @@ void TRF::ConnectControls() {
     if (SyncingBar_) return;
     Pager_.SetPositionFromBar(value);
     Guarded([this] { ScrollBar1Change(); });
-  });
-  connect(Button5, &QPushButton::clicked, this, [this] { Guarded([this] { Button5Click(); }); });
-  connect(BitBtn1, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn1Click(); }); });
-  connect(BitBtn2, &QPushButton::clicked, this, [this] { Guarded([this] { close(); }); });
-  connect(BitBtn3, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn3Click(); }); });
-  connect(Button3, &QPushButton::clicked, this, [this] {
-    Guarded([this] {
-      if (!ViewFileName.isEmpty()) FindInViewer();
-    });
   });
   connect(Edit1, &QLineEdit::returnPressed, this, [this] { Guarded([this] { FindInViewer(); }); });
 }
