@@ -189,7 +189,24 @@ TUi TZarnScenario::WaitListing(const QString& folder) { return WaitText(u"cbPath
 
 void TZarnScenario::Click(const TWidget& widget, int count) { X_.Click(CentreOf(widget), 1, count); }
 
-void TZarnScenario::ClickRow(const TWidget& view, int row, int count) {
+TWidget TZarnScenario::ScrollRowIntoView(const TWidget& view, int row) {
+  // A person rolls the wheel over the view until the row they want shows.
+  const QString name = view.value(u"name"_s).toString();
+  TWidget current = view;
+  for (int roll = 0; roll < 200; ++roll) {
+    const QJsonObject target = RowOf(current, row);
+    if (target.isEmpty() || target.value(u"shown"_s).toBool()) return current;
+    const int rowTop = RectOf(target).top();
+    X_.Wheel(CentreOf(current), rowTop < RectOf(current).top() ? 1 : -1);
+    current = WaitFor(u"row %1 of %2 moving"_s.arg(row).arg(name), [&](const TUi& ui) {
+      return RectOf(RowOf(ui.Widget(name), row)).top() != rowTop;
+    }).Widget(name);
+  }
+  return current;
+}
+
+void TZarnScenario::ClickRow(const TWidget& shownView, int row, int count) {
+  const TWidget view = ScrollRowIntoView(shownView, row);
   const QJsonObject target = RowOf(view, row);
   if (target.isEmpty() || !target.value(u"shown"_s).toBool()) {
     Fail(u"row %1 is not on screen"_s.arg(row), Look());
@@ -198,8 +215,8 @@ void TZarnScenario::ClickRow(const TWidget& view, int row, int count) {
   X_.Click(QPoint(rect.left() + std::min(rect.width() / 2, 40), rect.center().y()), 1, count);
 }
 
-void TZarnScenario::RightClickRow(const TWidget& view, int row) {
-  const QRect rect = RectOf(RowOf(view, row));
+void TZarnScenario::RightClickRow(const TWidget& shownView, int row) {
+  const QRect rect = RectOf(RowOf(ScrollRowIntoView(shownView, row), row));
   X_.Click(QPoint(rect.left() + std::min(rect.width() / 2, 40), rect.center().y()), 3);
 }
 

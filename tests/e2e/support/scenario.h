@@ -80,8 +80,10 @@ class TZarnScenario : public testing::Test {
 
   // Acting as a person.
   void Click(const TWidget& widget, int count = 1);
+  // Rows off screen are first rolled into view with the wheel.
   void ClickRow(const TWidget& view, int row, int count = 1);
   void RightClickRow(const TWidget& view, int row);
+  TWidget ScrollRowIntoView(const TWidget& view, int row);
   void ClickNamed(const QString& name, const QString& window = {});
   // Clicks the shown push button with this caption in the window of a class.
   void ClickButton(const QString& caption, const QString& windowClass = {});
