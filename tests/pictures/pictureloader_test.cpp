@@ -11,6 +11,7 @@
 #include "pictures/picturefile.h"
 #include "platform/filenames.h"
 #include "temptree.h"
+#include "unprivileged.h"
 
 namespace zarn {
 namespace {
@@ -107,13 +108,14 @@ TEST(LoadPictureFile, RefusesAFifoWithoutBlocking) {
 }
 
 TEST(LoadPictureFile, UnreadableFileGivesTheSystemMessage) {
-  if (test::RunningAsRoot()) GTEST_SKIP() << "root reads every file";
-  TempTree tree;
-  tree.CreateFile("locked.png", EncodeImage(QuadrantImage(8, 8), "png"));
-  tree.SetMode("locked.png", 0);
-  auto picture = LoadPictureFile(tree.Path("locked.png"));
-  ASSERT_TRUE(picture.IsError());
-  EXPECT_EQ(picture.Error().Text(), SystemMessage(EACCES) + ": " + tree.Path("locked.png"));
+  test::AsUnprivilegedUser([] {
+    TempTree tree;
+    tree.CreateFile("locked.png", EncodeImage(QuadrantImage(8, 8), "png"));
+    tree.SetMode("locked.png", 0);
+    auto picture = LoadPictureFile(tree.Path("locked.png"));
+    ASSERT_TRUE(picture.IsError());
+    EXPECT_EQ(picture.Error().Text(), SystemMessage(EACCES) + ": " + tree.Path("locked.png"));
+  });
 }
 
 TEST(ReadPictureBytes, ReadsFilesWhoseNamesAreNotUtf8) {

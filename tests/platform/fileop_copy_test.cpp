@@ -15,6 +15,7 @@
 #include "fileprobes.h"
 #include "privatemounts.h"
 #include "temptree.h"
+#include "unprivileged.h"
 
 namespace zarn {
 namespace {
@@ -242,19 +243,20 @@ TEST(FileOpCopy, ProcFilesAreReadToTheirEnd) {
 }
 
 TEST(FileOpCopy, UnreadableFileIsSkippedAndTheOthersAreDone) {
-  if (test::RunningAsRoot()) GTEST_SKIP() << "permissions do not apply to root";
-  TempTree tree;
-  tree.CreateFile("src/a", "a");
-  tree.CreateFile("src/secret", "s");
-  tree.CreateFile("src/z", "z");
-  tree.SetMode("src/secret", 0);
-  FakeFileOpQuestions questions;
-  const FileOpResult result = Copy({tree.Path("src")}, tree.Path("dst"), questions);
-  EXPECT_FALSE(result.Succeeded());
-  EXPECT_EQ(result.Failures.size(), 1);
-  EXPECT_EQ(ReadAll(tree.PathBytes("dst/a")), "a");
-  EXPECT_EQ(ReadAll(tree.PathBytes("dst/z")), "z");
-  EXPECT_FALSE(Exists(tree.PathBytes("dst/secret")));
+  test::AsUnprivilegedUser([] {
+    TempTree tree;
+    tree.CreateFile("src/a", "a");
+    tree.CreateFile("src/secret", "s");
+    tree.CreateFile("src/z", "z");
+    tree.SetMode("src/secret", 0);
+    FakeFileOpQuestions questions;
+    const FileOpResult result = Copy({tree.Path("src")}, tree.Path("dst"), questions);
+    EXPECT_FALSE(result.Succeeded());
+    EXPECT_EQ(result.Failures.size(), 1);
+    EXPECT_EQ(ReadAll(tree.PathBytes("dst/a")), "a");
+    EXPECT_EQ(ReadAll(tree.PathBytes("dst/z")), "z");
+    EXPECT_FALSE(Exists(tree.PathBytes("dst/secret")));
+  });
 }
 
 TEST(FileOpCopy, RetryAfterAnErrorTriesTheObjectAgain) {

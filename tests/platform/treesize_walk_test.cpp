@@ -12,6 +12,7 @@
 #include "platform/fileop_remove.h"
 #include "privatemounts.h"
 #include "temptree.h"
+#include "unprivileged.h"
 
 namespace zarn {
 namespace {
@@ -79,15 +80,16 @@ TEST(TreeSizeWalk, HostileTreeIsWalkedWithoutFollowingOrOpeningSpecialFiles) {
 }
 
 TEST(TreeSizeWalk, UnreadableSubfolderCountsAsFarAsReadable) {
-  if (test::RunningAsRoot()) GTEST_SKIP() << "permissions do not apply to root";
-  TempTree tree;
-  tree.CreateFile("open/a.bin", QByteArray(100, 'a'));
-  tree.CreateFile("closed/b.bin", QByteArray(100, 'b'));
-  tree.SetMode("closed", 0);
-  Reports reports;
-  const TreeSizeResult result = Walk(tree.RootBytes(), reports);
-  EXPECT_EQ(result.Bytes, 100);
-  EXPECT_EQ(result.Unreadable, 1);
+  test::AsUnprivilegedUser([] {
+    TempTree tree;
+    tree.CreateFile("open/a.bin", QByteArray(100, 'a'));
+    tree.CreateFile("closed/b.bin", QByteArray(100, 'b'));
+    tree.SetMode("closed", 0);
+    Reports reports;
+    const TreeSizeResult result = Walk(tree.RootBytes(), reports);
+    EXPECT_EQ(result.Bytes, 100);
+    EXPECT_EQ(result.Unreadable, 1);
+  });
 }
 
 TEST(TreeSizeWalk, MissingRootGivesOneFinalReportOfZero) {

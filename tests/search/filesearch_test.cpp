@@ -11,6 +11,7 @@
 #include "platform/filenames.h"
 #include "search/filesearch.h"
 #include "temptree.h"
+#include "unprivileged.h"
 
 namespace zarn {
 namespace {
@@ -204,21 +205,23 @@ TEST_F(FileSearchTest, BadStartFolders) {
 }
 
 TEST_F(FileSearchTest, UnreadableStartFolder) {
-  if (test::RunningAsRoot()) GTEST_SKIP() << "permissions do not bind root";
   Tree.CreateDir("locked");
   Tree.SetMode("locked", 0);
   Fields.StartFolder = Tree.Path("locked");
-  EXPECT_EQ(Search("*", "*").End, SearchEnd::MissingFolder);
+  test::AsUnprivilegedUser([&] { EXPECT_EQ(Search("*", "*").End, SearchEnd::MissingFolder); }, {Tree.RootBytes()});
 }
 
 TEST_F(FileSearchTest, UnreadableSubfolderIsCountedAndSkipped) {
-  if (test::RunningAsRoot()) GTEST_SKIP() << "permissions do not bind root";
   Tree.CreateFile("locked/inside.txt");
   Tree.CreateFile("open/inside.txt");
   Tree.SetMode("locked", 0);
-  const TSearchOutcome outcome = Search("inside", "txt");
-  EXPECT_EQ(outcome.End, SearchEnd::Finished);
-  EXPECT_EQ(Relative(outcome.Found), QStringList({"open/inside.txt"}));
+  test::AsUnprivilegedUser(
+      [&] {
+        const TSearchOutcome outcome = Search("inside", "txt");
+        EXPECT_EQ(outcome.End, SearchEnd::Finished);
+        EXPECT_EQ(Relative(outcome.Found), QStringList({"open/inside.txt"}));
+      },
+      {Tree.RootBytes()});
 }
 
 TEST_F(FileSearchTest, SubfolderVanishingMidSearchIsCounted) {

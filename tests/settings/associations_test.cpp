@@ -6,6 +6,7 @@
 
 #include "platform/filenames.h"
 #include "temptree.h"
+#include "unprivileged.h"
 
 namespace zarn {
 namespace {
@@ -87,10 +88,9 @@ TEST_F(AssociationsFileTest, HandMadeFilesWithLfEmptyAndHugeLinesLoad) {
 }
 
 TEST_F(AssociationsFileTest, UnreadableFileIsAnError) {
-  if (test::RunningAsRoot()) GTEST_SKIP() << "root reads every file";
   Tree_.CreateFile("zarn.ext", ".a\n/b\n");
   Tree_.SetMode("zarn.ext", 0);
-  EXPECT_TRUE(LoadAssociations(FilePath()).IsError());
+  test::AsUnprivilegedUser([&] { EXPECT_TRUE(LoadAssociations(FilePath()).IsError()); }, {Tree_.RootBytes()});
 }
 
 TEST_F(AssociationsFileTest, ValuesThatCannotBeReadBackAreRefusedAndTheOldFileKept) {
