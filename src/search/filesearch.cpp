@@ -286,7 +286,7 @@ std::vector<TFileSearch::TCandidate> TFileSearch::MatchingEntries(TEntrySource& 
 // now. False when there is nothing for them to do.
 bool TFileSearch::StartLookAhead(std::vector<TCandidate>& candidates, TTextLookAheadHolder& lookAhead) {
   RefreshTextTest();
-  if (!WithText_ || !TextEncodable_ || TextBytes_.isEmpty()) return false;
+  if (!WithText_ || TextForms_.empty()) return false;
   std::vector<TTextLookAhead::TFile> files;
   for (TCandidate& candidate : candidates) {
     if (!candidate.PassesFragment || candidate.Type == EntryType::Folder || candidate.Type == EntryType::Other) {
@@ -297,7 +297,7 @@ bool TFileSearch::StartLookAhead(std::vector<TCandidate>& candidates, TTextLookA
   }
   if (files.size() < 2) return false;
   if (!lookAhead) lookAhead = std::make_unique<TTextLookAhead>(Stopped_);
-  lookAhead->Begin(std::move(files), TextBytes_);
+  lookAhead->Begin(std::move(files), TextForms_);
   return true;
 }
 
@@ -342,15 +342,17 @@ void TFileSearch::RefreshTextTest() {
   const TSearchFields fields = Fields_.Snapshot();
   WithText_ = fields.WithText;
   const QString text = TrimSearchText(fields.Text);
-  TextEncodable_ = CodePageInfo(fields.TextPage).Encode(text, TextBytes_);
+  // A file holds the text in any of the code pages a Linux desktop meets, the
+  // one asked for first.
+  TextForms_ = FormsInEveryCodePage(text, fields.TextPage);
 }
 
 bool TFileSearch::PassesText(const TCandidate& candidate, TTextLookAhead* lookAhead, TSearchOutcome& outcome) {
-  // A text with characters the code page lacks occurs in no file of that code page.
-  if (!TextEncodable_ || TextBytes_.isEmpty()) return false;
+  // A text that no code page can hold occurs in no file.
+  if (TextForms_.empty()) return false;
   const TTextResult result = lookAhead != nullptr && candidate.LookAheadIndex >= 0
-                                 ? lookAhead->Result(candidate.LookAheadIndex, TextBytes_)
-                                 : TestFileForText(candidate.Type, candidate.PathBytes, TextBytes_, &Stopped_);
+                                 ? lookAhead->Result(candidate.LookAheadIndex, TextForms_)
+                                 : TestFileForText(candidate.Type, candidate.PathBytes, TextForms_, &Stopped_);
   if (result.Outcome != TTextResult::Kind::Failed) return result.Outcome == TTextResult::Kind::Found;
   outcome.End = SearchEnd::Failed;
   outcome.ErrorText = CannotOpenFileMessage(candidate.Path, SystemMessage(result.ErrorCode));

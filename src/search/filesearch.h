@@ -33,6 +33,7 @@
 
 #include "search/folderreader.h"
 #include "search/searchfields.h"
+#include "search/textlookahead.h"
 
 namespace zarn {
 
@@ -160,8 +161,7 @@ class TFileSearch {
   QString NameFragment_;
   quint64 TextVersion_ = ~quint64(0);
   bool WithText_ = false;
-  QByteArray TextBytes_;
-  bool TextEncodable_ = true;
+  TTextForms TextForms_;
 };
 
 }  // namespace zarn

@@ -20,7 +20,9 @@ struct TSearchFields {
   bool WithText = false;    // "С текстом"
   QString Text;             // the text to look for, as typed
   bool Subfolders = false;  // "C подкаталогами "
-  CodePage TextPage = CodePage::Win;  // the code page the text is looked for in ("DOS": 866)
+  // The code page the text is looked for in first ("DOS": 866); every file is
+  // also searched in the others.
+  CodePage TextPage = CodePage::Win;
 };
 
 class TSearchFieldsBox {

@@ -21,15 +21,15 @@ bool IsRegularFile(EntryType type, const QByteArray& path) {
 
 }  // namespace
 
-TTextResult TestFileForText(EntryType type, const QByteArray& path, const QByteArray& text,
+TTextResult TestFileForText(EntryType type, const QByteArray& path, const TTextForms& text,
                             const std::atomic<bool>* stop) {
-  if (text.isEmpty() || !IsRegularFile(type, path)) return {};
+  if (text.empty() || !IsRegularFile(type, path)) return {};
   FindProgress progress;
   progress.Stop = stop;
   auto found = [&]() -> ErrorOr<qint64> {
     auto opened = TRegularFile::OpenListedRegular(path);
     if (opened.IsError()) return opened.Error();
-    return FindCaseFormsInOpenFile(opened.Value(), UpperCase1251(text), LowerCase1251(text), 0, progress);
+    return FindAnyFormInOpenFile(opened.Value(), text, 0, progress);
   }();
   if (!found.IsError()) return {found.Value() != -1 ? TTextResult::Kind::Found : TTextResult::Kind::NotFound, 0};
   const int code = found.Error().Code();
@@ -57,7 +57,7 @@ TTextLookAhead::~TTextLookAhead() {
   for (std::thread& helper : Helpers_) helper.join();
 }
 
-void TTextLookAhead::Begin(std::vector<TFile> files, const QByteArray& text) {
+void TTextLookAhead::Begin(std::vector<TFile> files, const TTextForms& text) {
   End();
   auto batch = std::make_shared<TBatch>();
   batch->Items = std::make_unique<TItem[]>(files.size());
@@ -80,7 +80,7 @@ void TTextLookAhead::End() {
   Batch_.reset();
 }
 
-TTextResult TTextLookAhead::Result(qsizetype index, const QByteArray& text) {
+TTextResult TTextLookAhead::Result(qsizetype index, const TTextForms& text) {
   TBatch* batch = Current_.get();
   if (batch == nullptr || index < 0 || index >= qsizetype(batch->Files.size())) return {};
   const TFile& file = batch->Files[size_t(index)];

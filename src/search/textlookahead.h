@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "search/folderreader.h"
+#include "viewer/codepages.h"
 
 namespace zarn {
 
@@ -29,11 +30,12 @@ struct TTextResult {
   int ErrorCode = 0;  // for Failed: errno
 };
 
-// Whether the file at `path` contains `text` (1251 letter case), anywhere from
-// its first byte. Folders, FIFOs, devices and dangling links are not opened and
+// Whether the file at `path` contains any of the forms of a text (the text in
+// each code page searched), anywhere from its first byte. Folders, FIFOs, devices and dangling links are not opened and
 // hold no text; a file gone or replaced since it was listed holds none either.
 // `type` is what the listing said; links and unknown types are looked up.
-TTextResult TestFileForText(EntryType type, const QByteArray& path, const QByteArray& text,
+using TTextForms = std::vector<TSearchForms>;
+TTextResult TestFileForText(EntryType type, const QByteArray& path, const TTextForms& text,
                             const std::atomic<bool>* stop);
 
 class TTextLookAhead {
@@ -51,10 +53,10 @@ class TTextLookAhead {
 
   // Hands the helpers the files of one folder to test for `text`, replacing
   // what they had.
-  void Begin(std::vector<TFile> files, const QByteArray& text);
+  void Begin(std::vector<TFile> files, const TTextForms& text);
   // The result for file `index` of the current files tested for `text`: the
   // helpers' when they tested it for that text, else tested now.
-  TTextResult Result(qsizetype index, const QByteArray& text);
+  TTextResult Result(qsizetype index, const TTextForms& text);
   // Lets the helpers drop what is left of the current files.
   void End();
 
@@ -68,7 +70,7 @@ class TTextLookAhead {
   struct TBatch {
     std::vector<TFile> Files;
     std::unique_ptr<TItem[]> Items;
-    QByteArray Text;
+    TTextForms Text;
     std::atomic<qsizetype> Next{0};
     std::atomic<bool> Dropped{false};
   };

@@ -1,6 +1,9 @@
 #include "viewer/codepages.h"
 
+#include <algorithm>
 #include <array>
+
+#include "viewer/utf8text.h"
 
 namespace zarn {
 namespace {
@@ -153,6 +156,7 @@ char16_t Cp866ToUnicode(unsigned char byte) { return byte < 0x80 ? byte : kCp866
 
 QString DecodeCodePage(const QByteArray& bytes, CodePage page) {
   const TCodePageInfo& info = CodePageInfo(page);
+  if (info.Units == TextUnits::Utf8) return DecodeUtf8Lossy(bytes);
   if (info.Units == TextUnits::Utf16LittleEndian) {
     QString text(bytes.size() / 2, Qt::Uninitialized);
     for (qsizetype unit = 0; unit < text.size(); ++unit) {
@@ -215,6 +219,15 @@ bool EncodeAsUtf16(const QString& text, QByteArray& bytes) {
   return true;
 }
 
+bool EncodeAsUtf8(const QString& text, QByteArray& bytes) {
+  bytes = text.toUtf8();
+  return true;
+}
+
+bool IsUtf8Text(const char* match, qsizetype length, const QString& text) {
+  return QString::fromUtf8(match, length).compare(text, Qt::CaseInsensitive) == 0;
+}
+
 TSearchForms FormsIn1251(const QString& text) {
   const QByteArray bytes = EncodeCp1251(text);
   return {UpperCase1251(bytes), LowerCase1251(bytes)};
@@ -236,6 +249,39 @@ TSearchForms FormsInUtf16(const QString& text) {
 
 }  // namespace
 
+TSearchForms Utf8SearchForms(const QString& text) {
+  TSearchForms forms;
+  // Mixed forms of a multi-byte letter may make another letter; ASCII cannot.
+  if (std::any_of(text.begin(), text.end(), [](QChar unit) { return unit.unicode() >= 0x80; })) {
+    forms.Accept = IsUtf8Text;
+    forms.Text = text;
+  }
+  for (qsizetype index = 0; index < text.size();) {
+    // A character beyond U+FFFF is a pair of units; its case stays as typed.
+    const qsizetype units = text[index].isHighSurrogate() && index + 1 < text.size() ? 2 : 1;
+    const QString typed = text.mid(index, units);
+    const QByteArray upper = typed.toUpper().toUtf8();
+    const QByteArray lower = typed.toLower().toUtf8();
+    const bool sameLength = upper.size() == lower.size();
+    forms.Upper += sameLength ? upper : typed.toUtf8();
+    forms.Lower += sameLength ? lower : typed.toUtf8();
+    index += units;
+  }
+  return forms;
+}
+
+std::vector<TSearchForms> FormsInEveryCodePage(const QString& text, CodePage first) {
+  std::vector<TSearchForms> all;
+  for (const CodePage page : {first, CodePage::Win, CodePage::Dos, CodePage::Utf8, CodePage::Ucode}) {
+    const TCodePageInfo& info = CodePageInfo(page);
+    QByteArray bytes;
+    if (text.isEmpty() || !info.Encode(text, bytes)) continue;
+    TSearchForms forms = info.SearchForms(text);
+    if (std::find(all.begin(), all.end(), forms) == all.end()) all.push_back(std::move(forms));
+  }
+  return all;
+}
+
 QByteArray EncodeCp1251(const QString& text) {
   QByteArray bytes;
   EncodeAs1251(text, bytes);
@@ -243,19 +289,23 @@ QByteArray EncodeCp1251(const QString& text) {
 }
 
 const TCodePageInfo& CodePageInfo(CodePage page) {
-  static const TCodePageInfo win{CodePage::Win,    QStringLiteral("WIN"), QStringLiteral("UCODE DOS"),
+  static const TCodePageInfo win{CodePage::Win,    QStringLiteral("WIN"), QStringLiteral("UTF-8 DOS"),
                                  CodePage::Dos,    TextUnits::Bytes,      Cp1251ToUnicode,
                                  EncodeAs1251,     FormsIn1251};
   static const TCodePageInfo dos{CodePage::Dos,    QStringLiteral("DOS"), QStringLiteral("WIN UCODE"),
                                  CodePage::Ucode,  TextUnits::Bytes,      Cp866ToUnicode,
                                  EncodeAs866,      FormsIn866};
-  static const TCodePageInfo ucode{CodePage::Ucode, QStringLiteral("UCODE"), QStringLiteral("DOS WIN"),
-                                   CodePage::Win,   TextUnits::Utf16LittleEndian, nullptr,
+  static const TCodePageInfo ucode{CodePage::Ucode, QStringLiteral("UCODE"), QStringLiteral("DOS UTF-8"),
+                                   CodePage::Utf8,  TextUnits::Utf16LittleEndian, nullptr,
                                    EncodeAsUtf16,   FormsInUtf16};
+  static const TCodePageInfo utf8{CodePage::Utf8, QStringLiteral("UTF-8"), QStringLiteral("UCODE WIN"),
+                                  CodePage::Win,  TextUnits::Utf8,           nullptr,
+                                  EncodeAsUtf8,   Utf8SearchForms};
   switch (page) {
     case CodePage::Win: return win;
     case CodePage::Dos: return dos;
     case CodePage::Ucode: return ucode;
+    case CodePage::Utf8: return utf8;
   }
   return win;
 }

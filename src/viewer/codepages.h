@@ -1,22 +1,31 @@
 #pragma once
-// The viewer's three code pages and the byte maps between them. Every map is an
+// The viewer's code pages and the byte maps between them. Every map is an
 // explicit table (no locale or iconv at run time), so the viewer shows the same
 // characters on every machine. Qt Core only.
 
 #include <QByteArray>
 #include <QString>
 
+#include <vector>
+
 namespace zarn {
 
-enum class CodePage { Win, Dos, Ucode };
+enum class CodePage { Win, Dos, Ucode, Utf8 };
 
 // How a code page's text is made of bytes.
-enum class TextUnits { Bytes, Utf16LittleEndian };
+enum class TextUnits { Bytes, Utf16LittleEndian, Utf8 };
 
 // The bytes a search looks for: byte i of a match equals Upper[i] or Lower[i].
+// Where the two forms of one character differ in more than one byte (UTF-8),
+// mixing them could make another character: such a match is taken only when
+// `Accept` says the bytes are the text.
 struct TSearchForms {
   QByteArray Upper;
   QByteArray Lower;
+  bool (*Accept)(const char* match, qsizetype length, const QString& text) = nullptr;
+  QString Text;
+
+  friend bool operator==(const TSearchForms&, const TSearchForms&) = default;
 };
 
 // Everything the viewer, its search and the file search take from a code
@@ -40,6 +49,11 @@ struct TCodePageInfo {
 // The row of a code page. O(1).
 const TCodePageInfo& CodePageInfo(CodePage page);
 
+// The forms of a text in every code page that can hold it, those of `first`
+// first, each form once (an ASCII text is one form in all byte code pages).
+// Empty when no code page holds the text.
+std::vector<TSearchForms> FormsInEveryCodePage(const QString& text, CodePage first);
+
 // The label text of a code page: "WIN", "DOS", "UCODE".
 QString CodePageName(CodePage page);
 // The next code page of the cycle WIN -> DOS -> UCODE -> WIN.
@@ -57,13 +71,18 @@ QByteArray UpperCase1251(const QByteArray& text);
 char LowerByte1251(char byte);
 char UpperByte1251(char byte);
 
+// The case forms of a search text in each of its characters' UTF-8 bytes
+// (a character whose forms differ in length keeps the form typed).
+TSearchForms Utf8SearchForms(const QString& text);
+
 // One byte of 1251 or 866 as Unicode. Byte 0x98, unassigned in 1251, maps to
 // U+0098 so that every byte round-trips.
 char16_t Cp1251ToUnicode(unsigned char byte);
 char16_t Cp866ToUnicode(unsigned char byte);
 
 // Bytes as Unicode text: "WIN" as 1251, "DOS" as 866, "UCODE" as UTF-16
-// little-endian (an odd last byte is dropped).
+// little-endian (an odd last byte is dropped), "UTF-8" with each invalid byte
+// a replacement mark.
 QString DecodeCodePage(const QByteArray& bytes, CodePage page);
 // UTF-16 little-endian units of a text.
 QByteArray EncodeUtf16LittleEndian(const QString& text);

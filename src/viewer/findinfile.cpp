@@ -49,9 +49,11 @@ int Commonness(unsigned char byte) {
   return table[byte];
 }
 
-// Byte i of a match equals Upper[i] or Lower[i].
+// Byte i of a match equals Upper[i] or Lower[i], and Accept, when there is
+// one, takes the bytes for the text.
 struct TCaseForms {
-  TCaseForms(QByteArray upper, QByteArray lower) : Upper(std::move(upper)), Lower(std::move(lower)) {
+  explicit TCaseForms(const TSearchForms& forms)
+      : Upper(forms.Upper), Lower(forms.Lower), Accept(forms.Accept), Text(forms.Text) {
     const qint64 length = Upper.size();
     Shift.fill(length);
     for (qint64 index = 0; index + 1 < length; ++index) {
@@ -73,10 +75,12 @@ struct TCaseForms {
     for (qsizetype index = first; index < Upper.size(); ++index) {
       if (data[index] != Upper[index] && data[index] != Lower[index]) return false;
     }
-    return true;
+    return Accept == nullptr || Accept(data, Upper.size(), Text);
   }
   QByteArray Upper;
   QByteArray Lower;
+  bool (*Accept)(const char* match, qsizetype length, const QString& text);
+  QString Text;
   std::array<qint64, 256> Shift{};
   qsizetype RarePosition = 0;  // the byte candidates are looked for by
 };
@@ -142,6 +146,19 @@ qint64 FindInBuffer(const char* data, qint64 filled, const TCaseForms& forms) {
   return FindByRareByte(data, lastStart, forms);
 }
 
+// The first start of a match of any of the forms, or -1. The buffer is small
+// enough to stay in the processor's cache while every form looks through it.
+qint64 FindAnyInBuffer(const char* data, qint64 filled, const std::vector<TCaseForms>& all) {
+  qint64 first = -1;
+  for (const TCaseForms& forms : all) {
+    const qint64 found = FindInBuffer(data, first == -1 ? filled : std::min(filled, first + forms.Upper.size()), forms);
+    if (found != -1 && (first == -1 || found < first)) first = found;
+  }
+  return first;
+}
+
+bool Searchable(const TSearchForms& forms) { return !forms.Upper.isEmpty() && forms.Upper.size() == forms.Lower.size(); }
+
 qint64 RoundUpToPage(qint64 bytes) { return (bytes + kPageBytes - 1) / kPageBytes * kPageBytes; }
 
 // A file smaller than one block is read into a buffer just large enough for it
@@ -170,19 +187,29 @@ bool Stopped(const FindProgress& progress) {
 
 }  // namespace
 
-ErrorOr<qint64> FindCaseFormsInFile(const QString& path, const QByteArray& upper, const QByteArray& lower,
-                                    qint64 start, const FindProgress& progress) {
-  if (path.isEmpty() || upper.isEmpty() || upper.size() != lower.size()) return qint64(-1);
+ErrorOr<qint64> FindFormsInFile(const QString& path, const TSearchForms& forms, qint64 start,
+                                const FindProgress& progress) {
+  if (path.isEmpty() || !Searchable(forms)) return qint64(-1);
   auto opened = TRegularFile::Open(path);
   if (opened.IsError()) return opened.Error();
-  return FindCaseFormsInOpenFile(opened.Value(), upper, lower, start, progress);
+  return FindAnyFormInOpenFile(opened.Value(), {forms}, start, progress);
 }
 
-ErrorOr<qint64> FindCaseFormsInOpenFile(const TRegularFile& file, const QByteArray& upper, const QByteArray& lower,
-                                        qint64 start, const FindProgress& progress) {
-  if (upper.isEmpty() || upper.size() != lower.size()) return qint64(-1);
-  const TCaseForms forms(upper, lower);
-  const qint64 length = upper.size();
+ErrorOr<qint64> FindCaseFormsInFile(const QString& path, const QByteArray& upper, const QByteArray& lower,
+                                    qint64 start, const FindProgress& progress) {
+  return FindFormsInFile(path, TSearchForms{upper, lower}, start, progress);
+}
+
+ErrorOr<qint64> FindAnyFormInOpenFile(const TRegularFile& file, const std::vector<TSearchForms>& wanted,
+                                      qint64 start, const FindProgress& progress) {
+  std::vector<TCaseForms> all;
+  qint64 length = 0;
+  for (const TSearchForms& forms : wanted) {
+    if (!Searchable(forms)) continue;
+    all.emplace_back(forms);
+    length = std::max<qint64>(length, forms.Upper.size());
+  }
+  if (all.empty()) return qint64(-1);
   // New data is read to a page-aligned place behind room for the carried bytes:
   // the kernel copies to an aligned buffer several times faster.
   const qint64 room = RoundUpToPage(length - 1);
@@ -200,7 +227,7 @@ ErrorOr<qint64> FindCaseFormsInOpenFile(const TRegularFile& file, const QByteArr
     if (got.Value() == 0 || Stopped(progress)) return qint64(-1);
     const char* data = readPlace - carried;
     const qint64 filled = carried + got.Value();
-    const qint64 found = FindInBuffer(data, filled, forms);
+    const qint64 found = FindAnyInBuffer(data, filled, all);
     if (found != -1) return readOffset - carried + found;
     if (AtReportedEnd(file, readOffset + got.Value())) return qint64(-1);
     for (sinceEvents += got.Value(); sinceEvents >= kBytesBetweenEvents; sinceEvents -= kBytesBetweenEvents) {
@@ -221,8 +248,7 @@ ErrorOr<qint64> FindInFileOrError(const QString& path, const QByteArray& text, q
 
 ErrorOr<qint64> FindTextInFile(const QString& path, const QString& text, CodePage page, qint64 start,
                                const FindProgress& progress) {
-  const TSearchForms forms = CodePageInfo(page).SearchForms(text);
-  return FindCaseFormsInFile(path, forms.Upper, forms.Lower, start, progress);
+  return FindFormsInFile(path, CodePageInfo(page).SearchForms(text), start, progress);
 }
 
 qint64 FindInFile(const QString& path, const QByteArray& text, qint64 start, const FindProgress& progress) {

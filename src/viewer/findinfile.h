@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <functional>
+#include <vector>
 
 #include "platform/errors.h"
 #include "viewer/codepages.h"
@@ -38,14 +39,20 @@ ErrorOr<qint64> FindInFileOrError(const QString& path, const QByteArray& text, q
 ErrorOr<qint64> FindCaseFormsInFile(const QString& path, const QByteArray& upper, const QByteArray& lower,
                                     qint64 start, const FindProgress& progress = {});
 
+// The search for the forms of one text in one code page.
+ErrorOr<qint64> FindFormsInFile(const QString& path, const TSearchForms& forms, qint64 start,
+                                const FindProgress& progress = {});
+
 class TRegularFile;
-// The general form on a file already open.
-ErrorOr<qint64> FindCaseFormsInOpenFile(const TRegularFile& file, const QByteArray& upper, const QByteArray& lower,
-                                        qint64 start, const FindProgress& progress = {});
+// The first match of any of the forms (a text in several code pages) on a
+// file already open, in one read of the file.
+ErrorOr<qint64> FindAnyFormInOpenFile(const TRegularFile& file, const std::vector<TSearchForms>& forms,
+                                      qint64 start, const FindProgress& progress = {});
 
 // A text typed by the user, searched in the bytes of a code page: "WIN" as
 // 1251, "DOS" as 866 (case forms taken in 1251, then converted), "UCODE" as
-// UTF-16 little-endian units with Unicode case forms.
+// UTF-16 little-endian units with Unicode case forms, "UTF-8" as UTF-8 with
+// the case forms of each character.
 ErrorOr<qint64> FindTextInFile(const QString& path, const QString& text, CodePage page, qint64 start,
                                const FindProgress& progress = {});
 

@@ -1,5 +1,7 @@
 #include "viewer/pagetext.h"
 
+#include "viewer/utf8text.h"
+
 namespace zarn {
 namespace {
 
@@ -117,7 +119,10 @@ QByteArray WideColumn(const char* data, int count) {
   return column;
 }
 
-QString HexLine(const char* data, int count, quint64 offset, CodePage page) {
+namespace {
+
+// The offset and hex columns of a line and the "| " before its characters.
+QString HexColumns(const char* data, int count, quint64 offset) {
   QString line = QString::number(offset, 16).toUpper().rightJustified(8, QLatin1Char('0'));
   line.append(QLatin1String(": "));
   for (int index = 0; index < count; ++index) {
@@ -128,6 +133,33 @@ QString HexLine(const char* data, int count, quint64 offset, CodePage page) {
   }
   line.append(QString(3 * (kHexLineBytes - count), QLatin1Char(' ')));
   line.append(QLatin1String("| "));
+  return line;
+}
+
+// A UTF-8 page's lines: the character column is made for the whole page, so
+// that a character may begin on one line and end on the next.
+QStringList Utf8HexPageLines(const QByteArray& bytes, quint64 offset, bool atFileEnd) {
+  const QStringList cells = Utf8ByteCells(bytes, atFileEnd);
+  QStringList lines;
+  for (qsizetype start = 0; start < bytes.size(); start += kHexLineBytes) {
+    const int count = static_cast<int>(std::min<qsizetype>(kHexLineBytes, bytes.size() - start));
+    QString line = HexColumns(bytes.constData() + start, count, offset + static_cast<quint64>(start));
+    QString column;
+    for (int index = 0; index < count; ++index) column += cells[start + index];
+    line.append(Visible(column, Breaks::Glyph));
+    lines.append(line);
+  }
+  return lines;
+}
+
+}  // namespace
+
+QString HexLine(const char* data, int count, quint64 offset, CodePage page) {
+  QString line = HexColumns(data, count, offset);
+  if (CodePageInfo(page).Units == TextUnits::Utf8) {
+    line.append(Visible(Utf8ByteCells(QByteArray(data, count), true).join(QString()), Breaks::Glyph));
+    return line;
+  }
   if (InWideUnits(page)) {
     line.append(Visible(DecodeCodePage(WideColumn(data, count), CodePage::Win), Breaks::Glyph));
     return line;
@@ -140,7 +172,8 @@ QString HexLine(const char* data, int count, quint64 offset, CodePage page) {
   return line;
 }
 
-QStringList HexPageLines(const QByteArray& bytes, quint64 offset, CodePage page) {
+QStringList HexPageLines(const QByteArray& bytes, quint64 offset, CodePage page, bool atFileEnd) {
+  if (CodePageInfo(page).Units == TextUnits::Utf8) return Utf8HexPageLines(bytes, offset, atFileEnd);
   QStringList lines;
   lines.reserve(bytes.size() / kHexLineBytes + 1);
   for (qsizetype start = 0; start < bytes.size(); start += kHexLineBytes) {

@@ -1,8 +1,8 @@
 #pragma once
 // Building what the viewer's text area shows from a file's bytes: the whole
 // text of a small file, a text page and hex lines, in the code pages "WIN"
-// (1251), "DOS" (866) and "UCODE" (16-bit little-endian). Qt Core only; the
-// functions are pure and cost O(bytes).
+// (1251), "DOS" (866), "UCODE" (16-bit little-endian) and "UTF-8". Qt Core
+// only; the functions are pure and cost O(bytes).
 //
 // Bytes the viewer replaces by the character 0x10 are drawn as the visible
 // symbol U+25BA, and other control characters as the DOS glyphs of their byte
@@ -31,7 +31,9 @@ QString WholeFileText(const QByteArray& bytes, CodePage page);
 // A text page: bytes 0 and 9 become the mark.
 QString TextPageText(const QByteArray& bytes, CodePage page);
 // Hex lines of 16 bytes; the first line starts at file offset `offset`.
-QStringList HexPageLines(const QByteArray& bytes, quint64 offset, CodePage page);
+// `atFileEnd` tells whether the bytes end where the file does (a UTF-8
+// character they cut short is then invalid, not continued on the next page).
+QStringList HexPageLines(const QByteArray& bytes, quint64 offset, CodePage page, bool atFileEnd = true);
 // One hex line of 1..16 bytes.
 QString HexLine(const char* data, int count, quint64 offset, CodePage page);
 

@@ -18,6 +18,7 @@
 #include "viewer/fileaccess.h"
 #include "viewer/findinfile.h"
 #include "viewer/pagetext.h"
+#include "viewer/utf8text.h"
 #include "viewer/viewersearch.h"
 #include "viewer/viewfile.h"
 
@@ -163,6 +164,7 @@ void TRF::ViewFile() {
   TextMode_ = false;
   ComputeLinesPerPage();
   if (ViewFileName.isEmpty()) return;
+  if (ViewFileName != OpenedFile_) ChooseCodePageFor(ViewFileName);
   FileSize_ = FileSize64(ViewFileName);
   setWindowTitle(QStringLiteral(" Просмотр файла - ") + ViewFileName + QStringLiteral(" - Размер : ") +
                  QString::number(FileSize_));
@@ -176,6 +178,30 @@ void TRF::ViewFile() {
   Pager_.SetPosition(0);
   SyncBar();
   ScrollBar1Change();
+}
+
+// A newly opened file starts in the code page its first bytes show: UTF-16
+// with its byte-order mark, UTF-8 when its non-ASCII bytes are valid UTF-8;
+// otherwise in the code page last chosen by hand.
+void TRF::ChooseCodePageFor(const QString& path) {
+  OpenedFile_ = path;
+  constexpr qint64 kLookedAt = 64 * 1024;
+  auto start = ReadFileStart(path, kLookedAt);
+  const QByteArray bytes = start.IsError() ? QByteArray() : start.Value();
+  CodePage page = ChosenCodePage_;
+  if (bytes.startsWith("\xFF\xFE")) {
+    page = CodePage::Ucode;
+  } else if (LooksLikeUtf8(bytes, bytes.size() == kLookedAt)) {
+    page = CodePage::Utf8;
+  }
+  ShowCodePage(page);
+}
+
+void TRF::ShowCodePage(CodePage page) {
+  if (page == CodePage_) return;
+  CodePage_ = page;
+  Label3->setText(CodePageInfo(page).Name);
+  Label4->setText(CodePageInfo(page).OtherNames);
 }
 
 void TRF::ShowWholeFile() {
@@ -232,15 +258,25 @@ void TRF::ScrollBar1Change() {
   const qint64 count = Pager_.PageCount(TextMode_);
   // A window too small for one line reads nothing.
   if (count <= 0) return;
-  ShowPage(ValueOrRaise(ReadFileRange(ViewFileName, Pager_.PageOffset(), count)));
-}
-
-void TRF::ShowPage(const QByteArray& bytes) {
+  const quint64 offset = Pager_.PageOffset();
+  const bool atFileEnd = offset + static_cast<quint64>(count) >= FileSize_;
+  if (TextMode_ && CodePageInfo(CodePage_).Units == TextUnits::Utf8) return ShowUtf8TextPage(offset, count, atFileEnd);
+  const QByteArray bytes = ValueOrRaise(ReadFileRange(ViewFileName, offset, count));
   if (TextMode_) {
     Memo1->setPlainText(TextPageText(bytes, CodePage_));
     return;
   }
-  Memo1->setPlainText(HexPageLines(bytes, Pager_.PageOffset(), CodePage_).join(QLatin1Char('\n')));
+  Memo1->setPlainText(HexPageLines(bytes, offset, CodePage_, atFileEnd).join(QLatin1Char('\n')));
+}
+
+// A UTF-8 text page begins with the character the page's first byte belongs
+// to, read from up to three bytes before it, and leaves a character it cuts
+// off to the next page.
+void TRF::ShowUtf8TextPage(quint64 offset, qint64 count, bool atFileEnd) {
+  const quint64 before = std::min<quint64>(offset, 3);
+  const QByteArray bytes = ValueOrRaise(ReadFileRange(ViewFileName, offset - before, count + qint64(before)));
+  const TUtf8Slice slice = WholeCharacters(bytes, qsizetype(before), atFileEnd);
+  Memo1->setPlainText(TextPageText(bytes.mid(slice.Begin, slice.End - slice.Begin), CodePage_));
 }
 
 void TRF::Button5Click() {
@@ -255,9 +291,8 @@ void TRF::Button5Click() {
 }
 
 void TRF::BitBtn1Click() {
-  CodePage_ = NextCodePage(CodePage_);
-  Label3->setText(CodePageInfo(CodePage_).Name);
-  Label4->setText(CodePageInfo(CodePage_).OtherNames);
+  ShowCodePage(NextCodePage(CodePage_));
+  ChosenCodePage_ = CodePage_;
   // Into 16-bit units a small file is only read again, its display state kept.
   if (CodePageInfo(CodePage_).Units == TextUnits::Utf16LittleEndian) {
     Memo1->clear();

@@ -68,7 +68,9 @@ class TRF : public QWidget {
   void ShowWholeFile();
   void LoadWideText();
   QByteArray ReadSmallFile();
-  void ShowPage(const QByteArray& bytes);
+  void ShowUtf8TextPage(quint64 offset, qint64 count, bool atFileEnd);
+  void ChooseCodePageFor(const QString& path);
+  void ShowCodePage(CodePage page);
   void SetMemoScrollBars(bool vertical, bool horizontal);
   void SetWordWrap(bool wrap);
   void SyncBar();
@@ -83,6 +85,10 @@ class TRF : public QWidget {
   TPager Pager_;
   quint64 FileSize_ = 0;  // taken when the file is loaded
   CodePage CodePage_ = CodePage::Win;
+  // The code page last chosen with the button; a new file that is not plainly
+  // UTF-8 or UTF-16 opens in it.
+  CodePage ChosenCodePage_ = CodePage::Win;
+  QString OpenedFile_;  // the file the code page was last chosen for
   bool WholeFileMode_ = false;
   bool TextMode_ = false;
   bool SyncingBar_ = false;

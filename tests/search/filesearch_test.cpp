@@ -10,6 +10,7 @@
 
 #include "platform/filenames.h"
 #include "search/filesearch.h"
+#include "viewer/codepages.h"
 #include "temptree.h"
 #include "unprivileged.h"
 
@@ -319,28 +320,37 @@ TEST_F(TextSearchTest, OneLetterInEitherCase) {
   EXPECT_EQ(Relative(SearchText("q").Found), QStringList({"lower.txt", "upper.txt"}));
 }
 
-TEST_F(TextSearchTest, DosLooksForCodePage866Bytes) {
-  // "Привет" in 1251 and in 866.
+TEST_F(TextSearchTest, TheTextIsFoundInEveryEncodingAndLetterCase) {
+  // "Привет" in 1251, 866, UTF-8 and UTF-16LE, each in another letter case.
   Tree.CreateFile("win.txt", QByteArray("..\xCF\xF0\xE8\xE2\xE5\xF2.."));
   Tree.CreateFile("dos.txt", QByteArray("..\x8F\xE0\xA8\xA2\xA5\xE2.."));
-  // Typed in the file's letter case: in 866 the case forms are those of 1251.
-  EXPECT_EQ(Relative(SearchText(QStringLiteral("Привет"), true).Found), QStringList({"dos.txt"}));
-  EXPECT_EQ(Relative(SearchText(QStringLiteral("ПРИВЕТ"), false).Found), QStringList({"win.txt"}));
+  Tree.CreateFile("utf8.txt", QStringLiteral("..ПРИВЕТ..").toUtf8());
+  const QString wide = QStringLiteral("..привет..");
+  Tree.CreateFile("utf16.txt", QByteArray(reinterpret_cast<const char*>(wide.utf16()), wide.size() * 2));
+  // Near misses: another last letter, and UTF-8 bytes of "р" and "Р" mixed
+  // into "Ѐ" (D0 80), which no letter case of the text makes.
+  Tree.CreateFile("near.txt", QStringLiteral("Привед").toUtf8() + EncodeCp1251(QStringLiteral("Привед")));
+  Tree.CreateFile("mixed.txt", QStringLiteral("ПЀИВЕТ").toUtf8());
+  const QStringList all({"dos.txt", "utf16.txt", "utf8.txt", "win.txt"});
+  EXPECT_EQ(Relative(SearchText(QStringLiteral("привет"), false).Found), all);
+  EXPECT_EQ(Relative(SearchText(QStringLiteral("ПРИВЕТ"), true).Found), all);
+  EXPECT_EQ(Relative(SearchText(QStringLiteral("ПрИвЕт"), false).Found), all);
 }
 
-TEST_F(TextSearchTest, DosCaseFormsComeFromCodePage1251) {
-  // "А" becomes 0x80, whose 1251 small form is 0x90 ("Р" in 866); "а" (0xA0)
-  // matches only itself.
+TEST_F(TextSearchTest, CodePage866FoldsLetterCaseByItsOwnLetters) {
+  // In 866 "А" is 0x80 and "а" 0xA0; 0x90 is "Р".
   Tree.CreateFile("capital.txt", QByteArray("-\x80-"));
-  Tree.CreateFile("pair.txt", QByteArray("-\x90-"));
+  Tree.CreateFile("other.txt", QByteArray("-\x90-"));
   Tree.CreateFile("small.txt", QByteArray("-\xA0-"));
-  EXPECT_EQ(Relative(SearchText(QStringLiteral("А"), true).Found), QStringList({"capital.txt", "pair.txt"}));
-  EXPECT_EQ(Relative(SearchText(QStringLiteral("а"), true).Found), QStringList({"small.txt"}));
+  const QStringList both({"capital.txt", "small.txt"});
+  EXPECT_EQ(Relative(SearchText(QStringLiteral("А"), true).Found), both);
+  EXPECT_EQ(Relative(SearchText(QStringLiteral("а"), false).Found), both);
 }
 
-TEST_F(TextSearchTest, TextThatCodePage1251LacksFindsNothing) {
+TEST_F(TextSearchTest, TextThatCodePage1251LacksIsFoundInUnicodeOnly) {
   Tree.CreateFile("q.txt", "???");
-  EXPECT_TRUE(SearchText(QStringLiteral("日本語")).Found.isEmpty());
+  Tree.CreateFile("u.txt", QStringLiteral("-日本語-").toUtf8());
+  EXPECT_EQ(Relative(SearchText(QStringLiteral("日本語")).Found), QStringList({"u.txt"}));
 }
 
 TEST_F(TextSearchTest, FifosAndLinksAreNeverOpenedWrongly) {

@@ -11,6 +11,8 @@ namespace {
 using test::TempTree;
 using Kind = TTextResult::Kind;
 
+TTextForms Forms(const char* text) { return FormsInEveryCodePage(QString::fromLatin1(text), CodePage::Win); }
+
 std::vector<TTextLookAhead::TFile> NumberedFiles(TempTree& tree, int count, int withWordEvery) {
   std::vector<TTextLookAhead::TFile> files;
   for (int index = 0; index < count; ++index) {
@@ -26,9 +28,9 @@ TEST(TextLookAhead, ResultsMatchTestingOneFileAfterTheOther) {
   std::atomic<bool> stop{false};
   const std::vector<TTextLookAhead::TFile> files = NumberedFiles(tree, 200, 7);
   TTextLookAhead lookAhead(stop, 3);
-  lookAhead.Begin(files, "word");
+  lookAhead.Begin(files, Forms("word"));
   for (int index = 0; index < 200; ++index) {
-    EXPECT_EQ(lookAhead.Result(index, "word").Outcome, index % 7 == 0 ? Kind::Found : Kind::NotFound) << index;
+    EXPECT_EQ(lookAhead.Result(index, Forms("word")).Outcome, index % 7 == 0 ? Kind::Found : Kind::NotFound) << index;
   }
   lookAhead.End();
 }
@@ -38,9 +40,9 @@ TEST(TextLookAhead, ResultsForAnotherTextAreNotUsed) {
   std::atomic<bool> stop{false};
   const std::vector<TTextLookAhead::TFile> files = NumberedFiles(tree, 50, 1);
   TTextLookAhead lookAhead(stop, 2);
-  lookAhead.Begin(files, "absent");
-  EXPECT_EQ(lookAhead.Result(0, "absent").Outcome, Kind::NotFound);
-  for (int index = 1; index < 50; ++index) EXPECT_EQ(lookAhead.Result(index, "WORD").Outcome, Kind::Found) << index;
+  lookAhead.Begin(files, Forms("absent"));
+  EXPECT_EQ(lookAhead.Result(0, Forms("absent")).Outcome, Kind::NotFound);
+  for (int index = 1; index < 50; ++index) EXPECT_EQ(lookAhead.Result(index, Forms("WORD")).Outcome, Kind::Found) << index;
 }
 
 TEST(TextLookAhead, BatchesFollowOneAnother) {
@@ -49,9 +51,9 @@ TEST(TextLookAhead, BatchesFollowOneAnother) {
   const std::vector<TTextLookAhead::TFile> files = NumberedFiles(tree, 30, 2);
   TTextLookAhead lookAhead(stop, 1);
   for (int round = 0; round < 20; ++round) {
-    lookAhead.Begin(files, "word");
+    lookAhead.Begin(files, Forms("word"));
     const int index = round % 30;
-    EXPECT_EQ(lookAhead.Result(index, "word").Outcome, index % 2 == 0 ? Kind::Found : Kind::NotFound);
+    EXPECT_EQ(lookAhead.Result(index, Forms("word")).Outcome, index % 2 == 0 ? Kind::Found : Kind::NotFound);
   }
 }
 
@@ -73,10 +75,10 @@ TEST(TextLookAhead, FailureIsKeptForItsOwnFile) {
     files.insert(files.begin() + 5, {tree.PathBytes("unreadable"), EntryType::File});
   }
   TTextLookAhead lookAhead(stop, 2);
-  lookAhead.Begin(files, "word");
+  lookAhead.Begin(files, Forms("word"));
   const Kind expected[] = {Kind::Found, Kind::Found, Kind::NotFound, Kind::NotFound, Kind::NotFound, Kind::Failed};
-  for (int index = 0; index < 6; ++index) EXPECT_EQ(lookAhead.Result(index, "word").Outcome, expected[index]) << index;
-  EXPECT_NE(lookAhead.Result(5, "word").ErrorCode, 0);
+  for (int index = 0; index < 6; ++index) EXPECT_EQ(lookAhead.Result(index, Forms("word")).Outcome, expected[index]) << index;
+  EXPECT_NE(lookAhead.Result(5, Forms("word")).ErrorCode, 0);
 }
 
 TEST(TextLookAhead, StopEndsTheHelpersWork) {
@@ -84,9 +86,9 @@ TEST(TextLookAhead, StopEndsTheHelpersWork) {
   std::atomic<bool> stop{true};
   const std::vector<TTextLookAhead::TFile> files = NumberedFiles(tree, 100, 1);
   TTextLookAhead lookAhead(stop, 2);
-  lookAhead.Begin(files, "word");
+  lookAhead.Begin(files, Forms("word"));
   // Whatever was tested before the stop, the object ends cleanly.
-  lookAhead.Result(99, "word");
+  lookAhead.Result(99, Forms("word"));
 }
 
 }  // namespace

@@ -89,11 +89,12 @@ TEST(CodePageTables, DecodeAndEncodeRoundTrip) {
   EXPECT_EQ(EncodeCp1251(QString::fromUtf8("Я☃")), QByteArray("\xDF?"));
 }
 
-TEST(CodePageCycle, GoesWinDosUcodeWin) {
+TEST(CodePageCycle, GoesWinDosUcodeUtf8Win) {
   EXPECT_EQ(NextCodePage(CodePage::Win), CodePage::Dos);
   EXPECT_EQ(NextCodePage(CodePage::Dos), CodePage::Ucode);
-  EXPECT_EQ(NextCodePage(CodePage::Ucode), CodePage::Win);
-  EXPECT_EQ(CodePageName(CodePage::Ucode), "UCODE");
+  EXPECT_EQ(NextCodePage(CodePage::Ucode), CodePage::Utf8);
+  EXPECT_EQ(NextCodePage(CodePage::Utf8), CodePage::Win);
+  EXPECT_EQ(CodePageName(CodePage::Utf8), "UTF-8");
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <unistd.h>
+
 #include "fakeprompter.h"
 #include "platform/guard.h"
 #include "temptree.h"
@@ -22,6 +24,8 @@ namespace {
 
 using test::FakePrompter;
 using test::TempTree;
+
+const QString kMarkText{QChar(QChar::ReplacementCharacter)};
 
 class TrfTest : public ::testing::Test {
  protected:
@@ -138,10 +142,14 @@ TEST_F(TrfTest, CodePageCycleAndLabels) {
   EXPECT_EQ(Viewer.Memo1->toPlainText(), QString::fromUtf8("При"));
   Viewer.BitBtn1->click();
   EXPECT_EQ(Viewer.Label3->text(), "UCODE");
-  EXPECT_EQ(Viewer.Label4->text(), "DOS WIN");
+  EXPECT_EQ(Viewer.Label4->text(), "DOS UTF-8");
+  Viewer.BitBtn1->click();
+  EXPECT_EQ(Viewer.Label3->text(), "UTF-8");
+  EXPECT_EQ(Viewer.Label4->text(), "UCODE WIN");
+  EXPECT_EQ(Viewer.Memo1->toPlainText(), QString(3, QChar(0xFFFD)));
   Viewer.BitBtn1->click();
   EXPECT_EQ(Viewer.Label3->text(), "WIN");
-  EXPECT_EQ(Viewer.Label4->text(), "UCODE DOS");
+  EXPECT_EQ(Viewer.Label4->text(), "UTF-8 DOS");
   EXPECT_EQ(Viewer.CurrentCodePage(), CodePage::Win);
 }
 
@@ -187,6 +195,55 @@ TEST_F(TrfTest, HexSearchInDosFindsCyrillicInEitherCase) {
   Search(QString::fromUtf8("привет"));
   EXPECT_EQ(Viewer.Position(), 40000 / 16);
   EXPECT_TRUE(Prompts.Messages.isEmpty());
+}
+
+TEST_F(TrfTest, EachFileOpensInTheCodePageItsBytesShow) {
+  Open("utf8", QStringLiteral("Привет, мир").toUtf8());
+  EXPECT_EQ(Viewer.Label3->text(), "UTF-8");
+  EXPECT_EQ(Viewer.Memo1->toPlainText(), QStringLiteral("Привет, мир"));
+  Open("bom", QByteArray("\xFF\xFE\x1F\x04\x40\x04", 6));
+  EXPECT_EQ(Viewer.Label3->text(), "UCODE");
+  // Neither: the code page chosen by hand, as before.
+  Open("ascii", "plain");
+  EXPECT_EQ(Viewer.Label3->text(), "WIN");
+  Viewer.BitBtn1->click();
+  Open("dos", "\x8F\xE0\xA8");
+  EXPECT_EQ(Viewer.Label3->text(), "DOS");
+  EXPECT_EQ(Viewer.Memo1->toPlainText(), QStringLiteral("При"));
+}
+
+TEST_F(TrfTest, Utf8PagesAndTheirSearch) {
+  // Three-byte characters: most page edges fall inside one.
+  QByteArray bytes = QStringLiteral("€").repeated(23334).toUtf8();
+  bytes.replace(50001, 12, QStringLiteral("ПРИВЕТ").toUtf8());
+  bytes.append("\xD0");  // cut short at the file's end
+  Open("big", bytes);
+  ASSERT_EQ(Viewer.Label3->text(), "UTF-8");
+  Viewer.Button5->click();
+  ASSERT_TRUE(Viewer.TextMode());
+  for (const qint64 position : {qint64(1), Viewer.Maximum() / 2 + 1, Viewer.Maximum()}) {
+    Viewer.SetPosition(position);
+    const QString page = Viewer.Memo1->toPlainText();
+    const bool last = position == Viewer.Maximum();
+    EXPECT_EQ(page.count(kMarkText), last ? 1 : 0) << position;
+    EXPECT_EQ(page.endsWith(kMarkText), last) << position;
+  }
+  Viewer.Button5->click();
+  Viewer.SetPosition(0);
+  Search(QStringLiteral("привет"));
+  EXPECT_EQ(Viewer.Position(), 50001 / 16);
+  EXPECT_TRUE(Prompts.Messages.isEmpty());
+}
+
+TEST_F(TrfTest, ASparseFileOfTenGibibytesIsPagedToItsEndInUtf8) {
+  Tree.CreateFile("sparse", QStringLiteral("Ж").toUtf8());
+  ASSERT_EQ(::truncate(Tree.PathBytes("sparse").constData(), 10LL << 30), 0);
+  ShowTextViewer(Tree.Path("sparse"));
+  ASSERT_EQ(Viewer.Label3->text(), "UTF-8");
+  Viewer.SetPosition(Viewer.Maximum());
+  EXPECT_EQ(Viewer.Position(), Viewer.Maximum());
+  EXPECT_FALSE(Lines().isEmpty());
+  EXPECT_TRUE(Errors.isEmpty());
 }
 
 TEST_F(TrfTest, TextPageSearchRefuses) {
