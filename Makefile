@@ -14,7 +14,7 @@ PACKAGES = cmake make g++ pkg-config git \
 	libgtest-dev libgmock-dev \
 	shared-mime-info hicolor-icon-theme adwaita-icon-theme \
 	xvfb xauth xdotool libx11-dev qt6-translations-l10n fonts-liberation \
-	clang libclang-rt-14-dev coreutils findutils grep
+	clang libclang-rt-14-dev coreutils findutils grep ripgrep
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -1,5 +1,7 @@
 // File search figures: a name search over a tree of 200,000 entries against
-// find, and a text search over the same tree holding 1 GiB of text against grep.
+// find, a text search over the same tree holding 1 GiB of text against grep,
+// and a search of that tree for a Russian word held in four encodings against
+// ripgrep run once per encoding.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,6 +13,7 @@
 
 #include <QFileInfo>
 #include <QList>
+#include <QProcess>
 
 #include "benchutil.h"
 #include "platform/filenames.h"
@@ -140,6 +143,65 @@ void CompareTextSearch(const QString& root) {
   PrintRatio(QStringLiteral("search-text-1g"), zarn, peer);
 }
 
+// The Russian word in 1251, 866, UTF-8 and UTF-16LE, one small file each,
+// and the encoding ripgrep is told to read that file in.
+struct TEncodedWord {
+  const char* Encoding;
+  const char* FileName;
+  QByteArray Bytes;
+};
+
+std::vector<TEncodedWord> EncodedWords() {
+  const QString word = QStringLiteral("Мармелад");
+  const QString wide = QStringLiteral("..МАРМЕЛАД..");
+  return {
+      {"windows-1251", "enc-win.txt", QByteArray("..\xCC\xE0\xF0\xEC\xE5\xEB\xE0\xE4..")},
+      {"ibm866", "enc-dos.txt", QByteArray("..\xAC\xA0\xE0\xAC\xA5\xAB\xA0\xA4..")},
+      {"utf-8", "enc-utf8.txt", ".." + word.toLower().toUtf8() + ".."},
+      {"utf-16le", "enc-utf16.txt", QByteArray(reinterpret_cast<const char*>(wide.utf16()), wide.size() * 2)},
+  };
+}
+
+void PlantEncodedWords(const QString& root) {
+  for (const TEncodedWord& word : EncodedWords()) {
+    WriteFile(ToNativeName(root + QStringLiteral("/top0/sub0/") + QLatin1String(word.FileName)), word.Bytes);
+  }
+}
+
+QStringList RipgrepFor(const TEncodedWord& word, const QString& root) {
+  return {"rg", "-l", "-i", "-F", "-a", "-uuu", "-E", QLatin1String(word.Encoding), QStringLiteral("мармелад"), root};
+}
+
+// The peer must find exactly the file of its encoding, and say so by its exit status.
+void CheckRipgrep(const TEncodedWord& word, const QString& root) {
+  const QStringList argv = RipgrepFor(word, root);
+  QProcess ripgrep;
+  ripgrep.start(argv.first(), argv.mid(1));
+  const bool finished = ripgrep.waitForFinished(-1);
+  const QList<QByteArray> lines = ripgrep.readAllStandardOutput().trimmed().split('\n');
+  if (!finished || ripgrep.exitStatus() != QProcess::NormalExit || ripgrep.exitCode() != 0 || lines.size() != 1 ||
+      !lines.first().endsWith(word.FileName)) {
+    std::fprintf(stderr, "bench: rg for %s did not find %s alone\n", word.Encoding, word.FileName);
+    std::exit(1);
+  }
+}
+
+// Times Zarn's one search for the word in every encoding against the sum of
+// ripgrep's searches, one per encoding, over the same 1 GiB tree.
+void CompareEncodingsSearch(const QString& root) {
+  const std::vector<TEncodedWord> words = EncodedWords();
+  for (const TEncodedWord& word : words) CheckRipgrep(word, root);
+  const QString typed = QStringLiteral("мармелад");
+  if (const int found = SearchOnce(root, "*", "*", typed); found != int(words.size())) {
+    std::fprintf(stderr, "bench: the search found %d files, not %d\n", found, int(words.size()));
+    std::exit(1);
+  }
+  const double zarn = MedianSeconds(3, [&] { SearchOnce(root, "*", "*", typed); });
+  double peer = 0;
+  for (const TEncodedWord& word : words) peer += MedianProgramSeconds(3, RipgrepFor(word, root));
+  PrintRatio(QStringLiteral("search-text-1g-encodings"), zarn, peer);
+}
+
 }  // namespace
 }  // namespace zarn::bench
 
@@ -150,8 +212,10 @@ int main() {
   const bool reuse = qEnvironmentVariableIntValue("ZARN_BENCH_REUSE") == 1 && QFileInfo::exists(kept + "/top0");
   const QString root = reuse ? kept : ScratchFolder(QStringLiteral("search"));
   if (!reuse) BuildTree(root, true);
+  PlantEncodedWords(root);
   SettleWrites(root);
   CompareNameSearch(root);
   CompareTextSearch(root);
+  CompareEncodingsSearch(root);
   return 0;
 }

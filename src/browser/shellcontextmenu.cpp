@@ -41,6 +41,9 @@ class TMenuBuilder {
         QAction* action = menu.addAction(IconNamed(entry.IconName), entry.Caption);
         action->setEnabled(entry.Enabled);
         Handlers_.push_back({action, std::move(handler)});
+        if (entry.Kind == MenuEntryKind::Rename && Commands_.RepairRowName) {
+          Handlers_.push_back({menu.addAction(QStringLiteral("Исправить имя…")), Commands_.RepairRowName});
+        }
       }
     }
   }

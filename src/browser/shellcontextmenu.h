@@ -24,6 +24,8 @@ enum class DeleteMode { ToTrash, ForGood };
 struct TContextMenuCommands {
   std::function<void(DeleteMode mode)> DeleteRow;
   std::function<void()> RenameRow;
+  // Offered after the rename entry, for a name written in another code page.
+  std::function<void()> RepairRowName;
 };
 
 // Shows the menu and returns the chosen action, or nullptr when cancelled.

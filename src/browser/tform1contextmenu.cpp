@@ -71,6 +71,9 @@ TContextMenuCommands RowCommands(TForm1& form, int row) {
                          form.Commands().PrepareInPlaceRename();
                        }));
   };
+  if (form.Commands().RowNameNeedsRepair(row)) {
+    commands.RepairRowName = [&form, row] { form.Commands().RepairNames(row); };
+  }
   return commands;
 }
 

@@ -54,6 +54,10 @@ class TFileCommands {
   void PrepareInPlaceRename();
   // The end of an in-place edit with the edited text.
   void ListViewEdited(const QString& newName);
+  // Whether the row's name was written in another code page and can be repaired.
+  bool RowNameNeedsRepair(int row) const;
+  // "Исправить имя…" on `row`: the marked rows when `row` is marked, else the row.
+  void RepairNames(int row);
 
   // The sources of the last copy, move or delete, in list order.
   QStringList TransferList;

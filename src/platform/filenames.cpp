@@ -1,42 +1,11 @@
 #include "platform/filenames.h"
 
+#include "platform/utf8sequence.h"
+
 namespace zarn {
 namespace {
 
 constexpr char16_t EscapeBase = 0xDC00;
-
-// Length of the valid UTF-8 sequence starting at bytes[0], or 0 when the
-// sequence is invalid (overlong, surrogate, beyond U+10FFFF or truncated).
-int ValidSequenceLength(const unsigned char* bytes, qsizetype remaining, char32_t* codePoint) {
-  const unsigned char lead = bytes[0];
-  int length = 0;
-  char32_t value = 0;
-  if (lead < 0x80) {
-    *codePoint = lead;
-    return 1;
-  } else if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    value = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    value = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    value = lead & 0x07;
-  } else {
-    return 0;
-  }
-  if (remaining < length) return 0;
-  for (int i = 1; i < length; ++i) {
-    if ((bytes[i] & 0xC0) != 0x80) return 0;
-    value = (value << 6) | (bytes[i] & 0x3F);
-  }
-  const bool overlong = (length == 3 && value < 0x800) || (length == 4 && value < 0x10000);
-  const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
-  if (overlong || surrogate || value > 0x10FFFF) return 0;
-  *codePoint = value;
-  return length;
-}
 
 void AppendCodePoint(QString& text, char32_t codePoint) {
   if (codePoint < 0x10000) {
@@ -68,12 +37,11 @@ void AppendUtf8(QByteArray& bytes, char32_t codePoint) {
 }  // namespace
 
 bool IsValidUtf8(const char* bytes, qsizetype length) {
-  const auto* data = reinterpret_cast<const unsigned char*>(bytes);
   qsizetype position = 0;
   char32_t codePoint = 0;
   while (position < length) {
-    const int step = ValidSequenceLength(data + position, length - position, &codePoint);
-    if (step == 0) return false;
+    const int step = Utf8SequenceLength(bytes + position, length - position, &codePoint);
+    if (step <= 0) return false;
     position += step;
   }
   return true;
@@ -88,8 +56,8 @@ QString FromNativeName(const char* bytes, qsizetype length) {
   qsizetype position = 0;
   while (position < length) {
     char32_t codePoint = 0;
-    const int step = ValidSequenceLength(data + position, length - position, &codePoint);
-    if (step == 0) {
+    const int step = Utf8SequenceLength(bytes + position, length - position, &codePoint);
+    if (step <= 0) {
       text.append(QChar(char16_t(EscapeBase + data[position])));
       ++position;
     } else {

@@ -47,6 +47,24 @@ constexpr char16_t kCp866High[128] = {
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x2116, 0x00A4, 0x25A0, 0x00A0,  // 0xF8
 };
 
+constexpr char16_t kKoi8rHigh[128] = {
+    0x2500, 0x2502, 0x250C, 0x2510, 0x2514, 0x2518, 0x251C, 0x2524,  // 0x80
+    0x252C, 0x2534, 0x253C, 0x2580, 0x2584, 0x2588, 0x258C, 0x2590,  // 0x88
+    0x2591, 0x2592, 0x2593, 0x2320, 0x25A0, 0x2219, 0x221A, 0x2248,  // 0x90
+    0x2264, 0x2265, 0x00A0, 0x2321, 0x00B0, 0x00B2, 0x00B7, 0x00F7,  // 0x98
+    0x2550, 0x2551, 0x2552, 0x0451, 0x2553, 0x2554, 0x2555, 0x2556,  // 0xA0
+    0x2557, 0x2558, 0x2559, 0x255A, 0x255B, 0x255C, 0x255D, 0x255E,  // 0xA8
+    0x255F, 0x2560, 0x2561, 0x0401, 0x2562, 0x2563, 0x2564, 0x2565,  // 0xB0
+    0x2566, 0x2567, 0x2568, 0x2569, 0x256A, 0x256B, 0x256C, 0x00A9,  // 0xB8
+    0x044E, 0x0430, 0x0431, 0x0446, 0x0434, 0x0435, 0x0444, 0x0433,  // 0xC0
+    0x0445, 0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E,  // 0xC8
+    0x043F, 0x044F, 0x0440, 0x0441, 0x0442, 0x0443, 0x0436, 0x0432,  // 0xD0
+    0x044C, 0x044B, 0x0437, 0x0448, 0x044D, 0x0449, 0x0447, 0x044A,  // 0xD8
+    0x042E, 0x0410, 0x0411, 0x0426, 0x0414, 0x0415, 0x0424, 0x0413,  // 0xE0
+    0x0425, 0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E,  // 0xE8
+    0x041F, 0x042F, 0x0420, 0x0421, 0x0422, 0x0423, 0x0416, 0x0412,  // 0xF0
+    0x042C, 0x042B, 0x0417, 0x0428, 0x042D, 0x0429, 0x0427, 0x042A,  // 0xF8
+};
 
 // DOS to Windows: the 866 letters at their 1251 places, the pseudographics as
 // ASCII look-alikes ('|', '-', '+', '#').
@@ -154,6 +172,8 @@ QByteArray UpperCase1251(const QByteArray& text) {
 char16_t Cp1251ToUnicode(unsigned char byte) { return byte < 0x80 ? byte : kCp1251High[byte - 0x80]; }
 char16_t Cp866ToUnicode(unsigned char byte) { return byte < 0x80 ? byte : kCp866High[byte - 0x80]; }
 
+char16_t Koi8rToUnicode(unsigned char byte) { return byte < 0x80 ? byte : kKoi8rHigh[byte - 0x80]; }
+
 QString DecodeCodePage(const QByteArray& bytes, CodePage page) {
   const TCodePageInfo& info = CodePageInfo(page);
   if (info.Units == TextUnits::Utf8) return DecodeUtf8Lossy(bytes);
@@ -230,13 +250,13 @@ bool IsUtf8Text(const char* match, qsizetype length, const QString& text) {
 
 TSearchForms FormsIn1251(const QString& text) {
   const QByteArray bytes = EncodeCp1251(text);
-  return {UpperCase1251(bytes), LowerCase1251(bytes)};
+  return {UpperCase1251(bytes), LowerCase1251(bytes), nullptr, {}};
 }
 
 // The case forms are taken in 1251 and then moved to their 866 places.
 TSearchForms FormsIn866(const QString& text) {
   const TSearchForms forms = FormsIn1251(text);
-  return {AnsiToOem(forms.Upper), AnsiToOem(forms.Lower)};
+  return {AnsiToOem(forms.Upper), AnsiToOem(forms.Lower), nullptr, {}};
 }
 
 TSearchForms FormsInUtf16(const QString& text) {
@@ -244,7 +264,8 @@ TSearchForms FormsInUtf16(const QString& text) {
   const QString lower = text.toLower();
   // Letters whose case forms differ in length (German sharp s) keep the text as typed.
   const bool sameLength = upper.size() == text.size() && lower.size() == text.size();
-  return {EncodeUtf16LittleEndian(sameLength ? upper : text), EncodeUtf16LittleEndian(sameLength ? lower : text)};
+  return {EncodeUtf16LittleEndian(sameLength ? upper : text), EncodeUtf16LittleEndian(sameLength ? lower : text),
+          nullptr, {}};
 }
 
 }  // namespace

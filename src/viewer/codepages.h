@@ -79,6 +79,8 @@ TSearchForms Utf8SearchForms(const QString& text);
 // U+0098 so that every byte round-trips.
 char16_t Cp1251ToUnicode(unsigned char byte);
 char16_t Cp866ToUnicode(unsigned char byte);
+// KOI8-R, which the viewer does not offer: names written on old Unix systems.
+char16_t Koi8rToUnicode(unsigned char byte);
 
 // Bytes as Unicode text: "WIN" as 1251, "DOS" as 866, "UCODE" as UTF-16
 // little-endian (an odd last byte is dropped), "UTF-8" with each invalid byte

@@ -146,12 +146,56 @@ qint64 FindInBuffer(const char* data, qint64 filled, const TCaseForms& forms) {
   return FindByRareByte(data, lastStart, forms);
 }
 
-// The first start of a match of any of the forms, or -1. The buffer is small
-// enough to stay in the processor's cache while every form looks through it.
-qint64 FindAnyInBuffer(const char* data, qint64 filled, const std::vector<TCaseForms>& all) {
-  qint64 first = -1;
+// Forms whose rarest bytes are the same pair (a Latin text and its UTF-16
+// units) share one scan for that byte.
+struct TFormGroup {
+  char Upper = 0;
+  char Lower = 0;
+  std::vector<const TCaseForms*> Forms;
+  qsizetype MaxRarePosition = 0;
+};
+
+std::vector<TFormGroup> GroupForms(const std::vector<TCaseForms>& all) {
+  std::vector<TFormGroup> groups;
   for (const TCaseForms& forms : all) {
-    const qint64 found = FindInBuffer(data, first == -1 ? filled : std::min(filled, first + forms.Upper.size()), forms);
+    const char upper = forms.Upper[forms.RarePosition];
+    const char lower = forms.Lower[forms.RarePosition];
+    auto group = std::find_if(groups.begin(), groups.end(), [&](const TFormGroup& each) {
+      return forms.Upper.size() < kSkipFromLength && each.Upper == upper && each.Lower == lower;
+    });
+    if (group == groups.end() || forms.Upper.size() >= kSkipFromLength) {
+      groups.push_back({upper, lower, {}, 0});
+      group = groups.end() - 1;
+    }
+    group->Forms.push_back(&forms);
+    group->MaxRarePosition = std::max(group->MaxRarePosition, forms.RarePosition);
+  }
+  return groups;
+}
+
+// The first match start of a group's forms in data[0, filled), or -1.
+qint64 FindGroupInBuffer(const char* data, qint64 filled, const TFormGroup& group) {
+  if (group.Forms.size() == 1) return FindInBuffer(data, filled, *group.Forms.front());
+  TCandidateScanner scanner(data, filled, group.Upper, group.Lower);
+  qint64 best = -1;
+  for (qint64 rare = scanner.Next(0); rare != -1; rare = scanner.Next(rare + 1)) {
+    // Every later candidate starts a match after the best one.
+    if (best != -1 && rare - group.MaxRarePosition > best) break;
+    for (const TCaseForms* forms : group.Forms) {
+      const qint64 start = rare - forms->RarePosition;
+      if (start < 0 || start + forms->Upper.size() > filled || (best != -1 && start >= best)) continue;
+      if (forms->MatchesFrom(data + start, 0)) best = start;
+    }
+  }
+  return best;
+}
+
+// The first start of a match of any of the forms, or -1. The buffer is small
+// enough to stay in the processor's cache while every group looks through it.
+qint64 FindAnyInBuffer(const char* data, qint64 filled, const std::vector<TFormGroup>& groups) {
+  qint64 first = -1;
+  for (const TFormGroup& group : groups) {
+    const qint64 found = FindGroupInBuffer(data, filled, group);
     if (found != -1 && (first == -1 || found < first)) first = found;
   }
   return first;
@@ -197,7 +241,7 @@ ErrorOr<qint64> FindFormsInFile(const QString& path, const TSearchForms& forms, 
 
 ErrorOr<qint64> FindCaseFormsInFile(const QString& path, const QByteArray& upper, const QByteArray& lower,
                                     qint64 start, const FindProgress& progress) {
-  return FindFormsInFile(path, TSearchForms{upper, lower}, start, progress);
+  return FindFormsInFile(path, TSearchForms{upper, lower, nullptr, {}}, start, progress);
 }
 
 ErrorOr<qint64> FindAnyFormInOpenFile(const TRegularFile& file, const std::vector<TSearchForms>& wanted,
@@ -210,6 +254,7 @@ ErrorOr<qint64> FindAnyFormInOpenFile(const TRegularFile& file, const std::vecto
     length = std::max<qint64>(length, forms.Upper.size());
   }
   if (all.empty()) return qint64(-1);
+  const std::vector<TFormGroup> groups = GroupForms(all);
   // New data is read to a page-aligned place behind room for the carried bytes:
   // the kernel copies to an aligned buffer several times faster.
   const qint64 room = RoundUpToPage(length - 1);
@@ -227,7 +272,7 @@ ErrorOr<qint64> FindAnyFormInOpenFile(const TRegularFile& file, const std::vecto
     if (got.Value() == 0 || Stopped(progress)) return qint64(-1);
     const char* data = readPlace - carried;
     const qint64 filled = carried + got.Value();
-    const qint64 found = FindAnyInBuffer(data, filled, all);
+    const qint64 found = FindAnyInBuffer(data, filled, groups);
     if (found != -1) return readOffset - carried + found;
     if (AtReportedEnd(file, readOffset + got.Value())) return qint64(-1);
     for (sinceEvents += got.Value(); sinceEvents >= kBytesBetweenEvents; sinceEvents -= kBytesBetweenEvents) {

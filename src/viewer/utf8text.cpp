@@ -7,40 +7,6 @@ bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 }  // namespace
 
-int Utf8SequenceLength(const char* data, qsizetype available) {
-  if (available <= 0) return 0;
-  const auto lead = static_cast<unsigned char>(data[0]);
-  if (lead < 0x80) return 1;
-  int length = 0;
-  char32_t value = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    value = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    value = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    value = lead & 0x07;
-  } else {
-    return 0;  // a continuation byte, an overlong lead (C0, C1) or beyond F4
-  }
-  for (int index = 1; index < length; ++index) {
-    if (index >= available) return -1;
-    const auto byte = static_cast<unsigned char>(data[index]);
-    if (!IsContinuation(byte)) return 0;
-    value = (value << 6) | (byte & 0x3F);
-    // Overlong forms, surrogates and values beyond U+10FFFF are seen as soon as
-    // the second byte is: a cut sequence is only valid if it can still end well.
-    if (index == 1) {
-      const char32_t smallest = length == 3 ? 0x20 : length == 4 ? 0x10 : 0;
-      if (length == 3 && (value < smallest || (value >= 0x360 && value <= 0x37F))) return 0;
-      if (length == 4 && (value < smallest || value > 0x10F)) return 0;
-    }
-  }
-  return length;
-}
-
 QString DecodeUtf8Lossy(const QByteArray& bytes) {
   QString text;
   text.reserve(bytes.size());

@@ -1,19 +1,14 @@
 #pragma once
-// UTF-8 as the viewer reads it: sequences checked byte by byte (overlong
-// forms, surrogates and values beyond U+10FFFF are invalid), every invalid
-// byte shown as one replacement mark in its own place, and pages cut only
-// between characters. Qt Core only; every function is O(bytes).
+// UTF-8 as the viewer reads it: every invalid byte shown as one replacement
+// mark in its own place, and pages cut only between characters. Qt Core only; every function is O(bytes).
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
-namespace zarn {
+#include "platform/utf8sequence.h"
 
-// What stands at `data` (with `available` bytes readable): the length (1 to 4)
-// of a valid sequence, 0 for an invalid byte, -1 for the valid beginning of a
-// sequence that the available bytes cut short.
-int Utf8SequenceLength(const char* data, qsizetype available);
+namespace zarn {
 
 // The text, each invalid byte (and each byte of a cut sequence) a U+FFFD.
 QString DecodeUtf8Lossy(const QByteArray& bytes);

@@ -32,19 +32,6 @@ class ContextMenuScenario : public TZarnScenario {
     WaitWidget(u"ShellContextMenu"_s);
   }
 
-  void Choose(const QString& caption) {
-    const TUi ui = Look();
-    for (const QJsonValue& value : ui.Window(u"ShellContextMenu"_s).value(u"actions"_s).toArray()) {
-      const QJsonObject action = value.toObject();
-      if (action.value(u"text"_s).toString() == caption) {
-        Click(action);
-        WaitClosed(u"ShellContextMenu"_s);
-        return;
-      }
-    }
-    FAIL() << "no menu entry " << caption.toStdString();
-  }
-
   QString Cursor() { return MainList(Look()).value(u"currentText"_s).toString(); }
 };
 
@@ -53,21 +40,18 @@ TEST_F(ContextMenuScenario, ATerminalOpensInTheRowsFolderAndAFailingOneIsReporte
   MakeTerminal("pwd > '" + Home(u"terminal.log"_s).toUtf8() + "'\n");
   StartIn(u"x/"_s);
   OpenMenuOn(u"a.txt"_s);
-  QStringList captions;
-  for (const QJsonValue& action : Look().Window(u"ShellContextMenu"_s).value(u"actions"_s).toArray()) {
-    captions << action.toObject().value(u"text"_s).toString();
-  }
+  const QStringList captions = MenuCaptions();
   for (const char* caption :
        {"Открыть терминал здесь", "Копировать путь", "В корзину", "Удалить", "Переименовать", "Свойства"}) {
     EXPECT_TRUE(captions.contains(QString::fromUtf8(caption))) << caption;
   }
-  Choose(u"Открыть терминал здесь"_s);
+  ChooseMenuEntry(u"Открыть терминал здесь"_s);
   WaitFor(u"the terminal started"_s, [&](const TUi&) { return Exists(HomeBytes("terminal.log")); });
   EXPECT_EQ(ReadAll(Home(u"terminal.log"_s)).trimmed(), Home(u"x"_s).toUtf8());
 
   MakeTerminal("exit 3\n");
   OpenMenuOn(u"a.txt"_s);
-  Choose(u"Открыть терминал здесь"_s);
+  ChooseMenuEntry(u"Открыть терминал здесь"_s);
   WaitText(u"qt_msgbox_label"_s,
            u"Терминал не открылся: "_s + Home(u"bin/x-terminal-emulator"_s) + u" завершилась с кодом 3"_s,
            u"MessageBox"_s);
@@ -79,7 +63,7 @@ TEST_F(ContextMenuScenario, PropertiesTrashAndTheMenuKey) {
   CreateFile(u"x/b.txt"_s, "b");
   StartIn(u"x/"_s);
   OpenMenuOn(u"b.txt"_s);
-  Choose(u"Свойства"_s);
+  ChooseMenuEntry(u"Свойства"_s);
   const TUi ui = WaitShown(u"TProperties"_s);
   EXPECT_EQ(TitleOf(ui.Window(u"TProperties"_s)), u"Свойства: b.txt"_s);
   ClickButton(u"Закрыть"_s);
@@ -95,7 +79,7 @@ TEST_F(ContextMenuScenario, PropertiesTrashAndTheMenuKey) {
   EXPECT_EQ(Cursor(), u"a.txt"_s);
 
   OpenMenuOn(u"a.txt"_s);
-  Choose(u"В корзину"_s);
+  ChooseMenuEntry(u"В корзину"_s);
   const TUi question = WaitShown(u"DeleteQuestion"_s);
   EXPECT_TRUE(question.Widget(u"DeleteToTrash"_s, u"DeleteQuestion"_s).value(u"checked"_s).toBool());
   Key(u"Return"_s);

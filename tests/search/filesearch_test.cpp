@@ -335,6 +335,12 @@ TEST_F(TextSearchTest, TheTextIsFoundInEveryEncodingAndLetterCase) {
   EXPECT_EQ(Relative(SearchText(QStringLiteral("привет"), false).Found), all);
   EXPECT_EQ(Relative(SearchText(QStringLiteral("ПРИВЕТ"), true).Found), all);
   EXPECT_EQ(Relative(SearchText(QStringLiteral("ПрИвЕт"), false).Found), all);
+  // A Latin word: one form for the byte code pages, one for UTF-16, one scan.
+  const QString latin = QStringLiteral("..Hello..");
+  Tree.CreateFile("latin16.txt", QByteArray(reinterpret_cast<const char*>(latin.utf16()), latin.size() * 2));
+  Tree.CreateFile("latin8.txt", "-hELLO-");
+  Tree.CreateFile("latin-near.txt", QByteArray("H\0e\0l\0l\0x\0 hell o"));
+  EXPECT_EQ(Relative(SearchText(QStringLiteral("hello"), false).Found), QStringList({"latin16.txt", "latin8.txt"}));
 }
 
 TEST_F(TextSearchTest, CodePage866FoldsLetterCaseByItsOwnLetters) {

@@ -220,6 +220,26 @@ void TZarnScenario::RightClickRow(const TWidget& shownView, int row) {
   X_.Click(QPoint(rect.left() + std::min(rect.width() / 2, 40), rect.center().y()), 3);
 }
 
+QStringList TZarnScenario::MenuCaptions() {
+  QStringList captions;
+  for (const QJsonValue& action : WaitWidget(u"ShellContextMenu"_s).value(u"actions"_s).toArray()) {
+    captions << action.toObject().value(u"text"_s).toString();
+  }
+  return captions;
+}
+
+void TZarnScenario::ChooseMenuEntry(const QString& caption) {
+  for (const QJsonValue& value : WaitWidget(u"ShellContextMenu"_s).value(u"actions"_s).toArray()) {
+    const QJsonObject action = value.toObject();
+    if (action.value(u"text"_s).toString() == caption) {
+      Click(action);
+      WaitClosed(u"ShellContextMenu"_s);
+      return;
+    }
+  }
+  Fail(u"no menu entry "_s + caption, Look());
+}
+
 void TZarnScenario::ClickNamed(const QString& name, const QString& window) {
   const TWidget widget = WaitWidget(name, window);
   // A click on a window brings it to the front first, as window managers do.

@@ -84,6 +84,9 @@ class TZarnScenario : public testing::Test {
   void ClickRow(const TWidget& view, int row, int count = 1);
   void RightClickRow(const TWidget& view, int row);
   TWidget ScrollRowIntoView(const TWidget& view, int row);
+  // The entries of the shown context menu; a click on the one with `caption`.
+  QStringList MenuCaptions();
+  void ChooseMenuEntry(const QString& caption);
   void ClickNamed(const QString& name, const QString& window = {});
   // Clicks the shown push button with this caption in the window of a class.
   void ClickButton(const QString& caption, const QString& windowClass = {});
