@@ -1,10 +1,14 @@
 // The viewer's page builders on any bytes: hex lines, text pages and whole
-// texts in every code page, with the shape of every hex line checked.
+// texts in every code page, with the shape of every hex line checked, and the
+// cuts of UTF-8 pages between characters.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
+#include <algorithm>
+
 #include "viewer/pagetext.h"
+#include "viewer/utf8text.h"
 
 namespace {
 
@@ -24,6 +28,19 @@ void CheckHexLines(const QByteArray& bytes, quint64 offset, zarn::CodePage page)
   }
 }
 
+void CheckUtf8Cuts(const QByteArray& bytes) {
+  Check(zarn::Utf8ByteCells(bytes, false).size() == bytes.size());
+  Check(zarn::Utf8ByteCells(bytes, true).size() == bytes.size());
+  Check(zarn::DecodeUtf8Lossy(bytes).size() <= 2 * bytes.size());
+  for (qsizetype begin = 0; begin <= std::min<qsizetype>(bytes.size(), 4); ++begin) {
+    for (const bool atEnd : {false, true}) {
+      const zarn::TUtf8Slice slice = zarn::WholeCharacters(bytes, begin, atEnd);
+      Check(slice.Begin <= begin && slice.Begin >= begin - 3 && slice.Begin <= slice.End);
+      Check(slice.End <= bytes.size() && (!atEnd || slice.End == bytes.size()));
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -32,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The first eight bytes (when present) choose the file offset of the page.
   quint64 offset = 0;
   for (size_t index = 0; index < 8 && index < size; ++index) offset = (offset << 8) | data[index];
-  for (const auto page : {zarn::CodePage::Win, zarn::CodePage::Dos, zarn::CodePage::Ucode}) {
+  CheckUtf8Cuts(bytes);
+  for (const auto page : {zarn::CodePage::Win, zarn::CodePage::Dos, zarn::CodePage::Ucode, zarn::CodePage::Utf8}) {
     CheckHexLines(bytes, offset & ~quint64(0xF), page);
     const QString text = zarn::TextPageText(bytes, page);
     Check(!text.contains(QLatin1Char('\r')));
