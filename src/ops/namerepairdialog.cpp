@@ -39,6 +39,8 @@ class TNameRepairDialog final : public QDialog {
     Choices_->setObjectName(QStringLiteral("ListBox1"));
     for (const NameSource source : Sources_) Choices_->addItem(ChoiceText(source));
     Choices_->setVisible(!Sources_.empty());
+    // Room for the four ways at most; the names below get the rest.
+    Choices_->setMaximumHeight(6 * Choices_->fontMetrics().height());
     layout->addWidget(Choices_);
     Preview_ = new QTreeWidget(this);
     Preview_->setObjectName(QStringLiteral("ListView1"));
