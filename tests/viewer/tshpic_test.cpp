@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 
 #include "fakeprompter.h"
 #include "pictures/pictureformats.h"
@@ -192,7 +194,12 @@ class THeldGifReader {
     RegisterPictureFormat({"GIF", "Held", [this](const QByteArray& bytes, const QSize& area,
                                                  const TDecodeCancel& cancel) { return Read(bytes, area, cancel); }});
   }
-  ~THeldGifReader() { RegisterPictureFormat(Original_); }
+  // A test that failed while a decode was held lets it go before the reader goes.
+  ~THeldGifReader() {
+    Proceed.release();
+    while (Reading_ > 0) QThread::msleep(1);
+    RegisterPictureFormat(Original_);
+  }
 
   QSemaphore Entered;
   QSemaphore Proceed;
@@ -201,6 +208,8 @@ class THeldGifReader {
 
  private:
   ErrorOr<TPicture> Read(const QByteArray& bytes, const QSize& area, const TDecodeCancel& cancel) {
+    ++Reading_;
+    const auto done = qScopeGuard([this] { --Reading_; });
     Entered.release();
     // Bounded, so that a decode that blocked the window would fail the test, not hang it.
     for (int waited = 0; waited < 10000 && !Proceed.tryAcquire(1, 5) && !IsCancelled(cancel); waited += 5) {
@@ -212,16 +221,29 @@ class THeldGifReader {
   }
 
   TPictureFormat Original_;
+  std::atomic<int> Reading_ = 0;
 };
 
-TEST_F(TshpicTest, WhileAPictureLoadsTheWindowAnswersAndShowsTheLoadingCaption) {
-  Tree.CreateFile("first.png", EncodeImage(QuadrantImage(100, 50), "png"));
-  Tree.CreateFile("slow.gif", test::EncodeGif(QuadrantImage(20, 40)));
-  View("first.png");
-  THeldGifReader reader;
-  QSignalSpy finished(&Window, &TSHPIC::LoadFinished);
-  ShowPictureViewer(Tree.Path("slow.gif"));  // returns while the reader holds the decode
-  ASSERT_TRUE(reader.Entered.tryAcquire(1, 20000));
+// first.png is shown, then slow.gif asked for, whose reader holds its decode.
+class TshpicHeldDecodeTest : public TshpicTest {
+ protected:
+  TshpicHeldDecodeTest() {
+    Tree.CreateFile("first.png", EncodeImage(QuadrantImage(100, 50), "png"));
+    Tree.CreateFile("slow.gif", test::EncodeGif(QuadrantImage(20, 40)));
+  }
+  // Returns while the reader holds the decode of slow.gif.
+  void HoldSlowGifAfterFirst() {
+    View("first.png");
+    ShowPictureViewer(Tree.Path("slow.gif"));
+    ASSERT_TRUE(Reader.Entered.tryAcquire(1, 20000));
+  }
+
+  THeldGifReader Reader;
+  QSignalSpy Finished{&Window, &TSHPIC::LoadFinished};
+};
+
+TEST_F(TshpicHeldDecodeTest, WhileAPictureLoadsTheWindowAnswersAndShowsTheLoadingCaption) {
+  HoldSlowGifAfterFirst();
   EXPECT_TRUE(Window.IsLoading());
   EXPECT_FALSE(Window.Image1->isVisible());
   EXPECT_TRUE(Window.Panel1->isVisible());
@@ -235,46 +257,39 @@ TEST_F(TshpicTest, WhileAPictureLoadsTheWindowAnswersAndShowsTheLoadingCaption) 
   EXPECT_EQ(clicked.size(), 1);
   EXPECT_TRUE(Window.IsLoading());
 
-  reader.Proceed.release();
-  ASSERT_TRUE(finished.wait(20000));
+  Finished.clear();
+  Reader.Proceed.release();
+  ASSERT_TRUE(Finished.wait(20000));
   EXPECT_TRUE(Window.Image1->isVisible());
   EXPECT_EQ(Window.Image1->Picture().Size(), QSize(20, 40));
   EXPECT_EQ(Window.windowTitle(), Caption("slow.gif"));
   EXPECT_TRUE(Prompter.Errors.isEmpty());
 }
 
-TEST_F(TshpicTest, ANewerViewCancelsAnOlderDecode) {
-  Tree.CreateFile("slow.gif", test::EncodeGif(QuadrantImage(20, 40)));
-  Tree.CreateFile("newer.png", EncodeImage(QuadrantImage(100, 50), "png"));
-  THeldGifReader reader;
-  QSignalSpy finished(&Window, &TSHPIC::LoadFinished);
-  ShowPictureViewer(Tree.Path("slow.gif"));
-  ASSERT_TRUE(reader.Entered.tryAcquire(1, 20000));
+TEST_F(TshpicHeldDecodeTest, ANewerViewCancelsAnOlderDecode) {
+  Tree.CreateFile("newer.png", EncodeImage(QuadrantImage(60, 60), "png"));
+  HoldSlowGifAfterFirst();
+  Finished.clear();
   View("newer.png");
   // One decode runs at a time: the older one ended before the newer one began,
   // and what it handed back came to nothing.
-  ASSERT_TRUE(reader.Left.tryAcquire(1, 0));
-  EXPECT_TRUE(reader.SawCancel);
-  EXPECT_EQ(finished.size(), 1);
-  EXPECT_EQ(Window.Image1->Picture().Size(), QSize(100, 50));
+  ASSERT_TRUE(Reader.Left.tryAcquire(1, 0));
+  EXPECT_TRUE(Reader.SawCancel);
+  EXPECT_EQ(Finished.size(), 1);
+  EXPECT_EQ(Window.Image1->Picture().Size(), QSize(60, 60));
   EXPECT_EQ(Window.windowTitle(), Caption("newer.png"));
   EXPECT_TRUE(Prompter.Errors.isEmpty());
 }
 
-TEST_F(TshpicTest, ClosingTheWindowAbandonsTheDecodeAndKeepsThePreviousPicture) {
-  Tree.CreateFile("first.png", EncodeImage(QuadrantImage(100, 50), "png"));
-  Tree.CreateFile("slow.gif", test::EncodeGif(QuadrantImage(20, 40)));
-  View("first.png");
-  THeldGifReader reader;
-  QSignalSpy finished(&Window, &TSHPIC::LoadFinished);
-  ShowPictureViewer(Tree.Path("slow.gif"));
-  ASSERT_TRUE(reader.Entered.tryAcquire(1, 20000));
+TEST_F(TshpicHeldDecodeTest, ClosingTheWindowAbandonsTheDecodeAndKeepsThePreviousPicture) {
+  HoldSlowGifAfterFirst();
+  Finished.clear();
   Window.close();
-  ASSERT_TRUE(reader.Left.tryAcquire(1, 20000));
-  EXPECT_TRUE(reader.SawCancel);
+  ASSERT_TRUE(Reader.Left.tryAcquire(1, 20000));
+  EXPECT_TRUE(Reader.SawCancel);
   QCoreApplication::processEvents();
   EXPECT_FALSE(Window.IsLoading());
-  EXPECT_EQ(finished.size(), 0);
+  EXPECT_EQ(Finished.size(), 0);
   EXPECT_EQ(Window.Image1->Picture().Size(), QSize(100, 50));
   EXPECT_EQ(Window.windowTitle(), Caption("first.png"));
   EXPECT_TRUE(Prompter.Errors.isEmpty());
