@@ -1,14 +1,22 @@
 // jpeg-fit: a 6000 x 4000 JPEG shown in the image viewer's 617 x 464 area,
 // against the full-size decode of the same file by the same reader.
+// png-bomb: a 20000 x 20000 PNG of zeros (1.5 MB) shown in that area, against
+// zlib alone inflating the same picture data into a buffer of one row: the
+// floor of any reader built on zlib, since every row must be inflated.
 #include <QCoreApplication>
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
 
+#include <zlib.h>
+
 #include <cstdio>
+#include <vector>
 
 #include "benchutil.h"
 #include "pictures/pictureloader.h"
+#include "pictures/pngreader.h"
+#include "pngbomb.h"
 
 namespace {
 
@@ -46,6 +54,61 @@ void Decode(const QString& path, const QSize& area) {
   }
 }
 
+[[noreturn]] void Fail(const char* what) {
+  std::fprintf(stderr, "bench: %s\n", what);
+  std::exit(1);
+}
+
+// The IDAT chunk's data: the bomb has exactly one.
+QByteArray PictureData(const QByteArray& png) {
+  const qsizetype type = png.indexOf("IDAT");
+  if (type < 4) Fail("the bomb has no picture data");
+  const quint32 length = qFromBigEndian<quint32>(png.constData() + type - 4);
+  return png.mid(type + 4, qsizetype(length));
+}
+
+// Inflates the deflate data of zlib `stream` row by row, as libpng does, and
+// like the reader without the Adler-32 check; returns the bytes inflated.
+qint64 InflateRows(const QByteArray& stream, qsizetype rowBytes) {
+  constexpr qsizetype kHeaderBytes = 2;
+  constexpr qsizetype kAdlerBytes = 4;
+  z_stream inflater{};
+  if (inflateInit2(&inflater, -MAX_WBITS) != Z_OK) Fail("inflateInit2");
+  std::vector<unsigned char> row(static_cast<size_t>(rowBytes));
+  inflater.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stream.constData() + kHeaderBytes));
+  inflater.avail_in = uInt(stream.size() - kHeaderBytes - kAdlerBytes);
+  qint64 total = 0;
+  int status = Z_OK;
+  while (status == Z_OK) {
+    inflater.next_out = row.data();
+    inflater.avail_out = uInt(row.size());
+    status = inflate(&inflater, Z_NO_FLUSH);
+    total += qint64(row.size()) - inflater.avail_out;
+  }
+  inflateEnd(&inflater);
+  if (status != Z_STREAM_END) Fail("the bomb's picture data does not inflate");
+  return total;
+}
+
+void BenchPngBomb() {
+  constexpr quint32 kSide = 20000;
+  const QByteArray bomb = zarn::test::ZeroRgbaPng(kSide, kSide);
+  const QSize area(617, 464);
+  const double reader = zarn::bench::MedianSeconds(3, [&] {
+    auto picture = zarn::ReadPngPicture(bomb, area);
+    if (picture.IsError()) Fail(qPrintable(picture.Error().Text()));
+    if (picture.Value().DecodedSize() != QSize(464, 464) || picture.Value().Image().pixel(232, 232) != 0) {
+      Fail("the bomb was not decoded into the size shown");
+    }
+  });
+  const QByteArray data = PictureData(bomb);
+  const qint64 expected = zarn::test::pngbomb::RawBytes(kSide, kSide, false);
+  const double zlibAlone = zarn::bench::MedianSeconds(3, [&] {
+    if (InflateRows(data, 1 + qsizetype(kSide) * 4) != expected) Fail("zlib inflated a different amount");
+  });
+  zarn::bench::PrintRatio("png-bomb", reader, zlibAlone);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -60,5 +123,6 @@ int main(int argc, char** argv) {
   const double full = zarn::bench::MedianSeconds(5, [&] { Decode(path, {}); });
   zarn::bench::PrintRatio("jpeg-fit", fitted, full);
   zarn::bench::PrintValue("jpeg-fit-file", double(QFile(path).size()) / (1 << 20), "MiB");
+  BenchPngBomb();
   return 0;
 }

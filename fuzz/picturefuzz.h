@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "pictures/picture.h"
+#include "pictures/picturelimits.h"
 #include "platform/errors.h"
 
 namespace zarn::fuzz {
@@ -35,11 +36,15 @@ inline void DrawIfDecoded(const ErrorOr<TPicture>& picture) {
 }
 
 // Feeds a reader the input, at full size or (when the last byte is odd) at the
-// viewer's reduced size, and draws what it accepts.
+// viewer's reduced size, and draws what it accepts. When the last byte's next
+// bit is set too, the decode is cancelled before it starts, so that every way
+// out of a reader that has set up its library is run.
 template <typename Reader>
 void FuzzPictureReader(const uint8_t* data, size_t size, Reader read) {
-  const bool reduced = size > 0 && (data[size - 1] & 1) != 0;
-  DrawIfDecoded(read(Input(data, size), reduced ? QSize(61, 46) : QSize()));
+  const uint8_t last = size > 0 ? data[size - 1] : 0;
+  const bool reduced = (last & 1) != 0;
+  const TDecodeCancel cancel(reduced && (last & 2) != 0);
+  DrawIfDecoded(read(Input(data, size), reduced ? QSize(61, 46) : QSize(), cancel));
 }
 
 }  // namespace zarn::fuzz

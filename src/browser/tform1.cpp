@@ -349,7 +349,11 @@ void TForm1::FirstShow() {
 
 void TForm1::ApplySettingsFile() {
   const std::optional<QString> folder = ValueOrRaise(LoadStartSettings());
-  if (folder && DirectoryExists(*folder)) SetPath(*folder);
+  if (!folder) return;
+  // Reported without stopping the start: zarn.ext is still to be read.
+  const ErrorOrDone usable = CheckSavedFolder(*folder);
+  if (usable.IsError()) return ReportError(usable.Error().Text());
+  if (DirectoryExists(*folder)) SetPath(*folder);
 }
 
 void TForm1::WriteSettingsFile() {

@@ -43,6 +43,8 @@ struct TJpegJob {
   unsigned long InputSize;
   bool Created;
   JDIMENSION RowsDone;
+  const TDecodeCancel* Cancel;
+  bool Cancelled;
 };
 
 void ExitWithError(j_common_ptr info) {
@@ -73,7 +75,7 @@ void LimitScans(j_common_ptr info) {
   }
 }
 
-void InitializeJob(TJpegJob* job, const QByteArray& bytes) {
+void InitializeJob(TJpegJob* job, const QByteArray& bytes, const TDecodeCancel& cancel) {
   std::memset(job, 0, sizeof *job);
   job->Info.err = jpeg_std_error(&job->Errors.Public);
   job->Errors.Public.error_exit = ExitWithError;
@@ -82,6 +84,7 @@ void InitializeJob(TJpegJob* job, const QByteArray& bytes) {
   job->Progress.progress_monitor = LimitScans;
   job->Input = reinterpret_cast<const unsigned char*>(bytes.constData());
   job->InputSize = static_cast<unsigned long>(bytes.size());
+  job->Cancel = &cancel;
 }
 
 // Stage 1: the header. Returns false with Errors.Message set.
@@ -112,6 +115,8 @@ bool DecodeStage(TJpegJob* job, unsigned char* bits, qsizetype bytesPerLine) {
   if (setjmp(job->Errors.Escape)) return false;
   jpeg_start_decompress(&job->Info);
   while (job->Info.output_scanline < job->Info.output_height) {
+    job->Cancelled = IsCancelled(*job->Cancel);
+    if (job->Cancelled) return false;
     JSAMPROW row = bits + qsizetype(job->Info.output_scanline) * bytesPerLine;
     jpeg_read_scanlines(&job->Info, &row, 1);
     job->RowsDone = job->Info.output_scanline;
@@ -177,9 +182,9 @@ int JpegScaleEighths(const QSize& fullSize, const QSize& fitArea) {
   return 8;
 }
 
-ErrorOr<TPicture> ReadJpegPicture(const QByteArray& bytes, const QSize& fitArea) {
+ErrorOr<TPicture> ReadJpegPicture(const QByteArray& bytes, const QSize& fitArea, const TDecodeCancel& cancel) {
   auto job = std::make_unique<TJpegJob>();
-  InitializeJob(job.get(), bytes);
+  InitializeJob(job.get(), bytes, cancel);
   TJobCleanup cleanup(job.get());
   if (!ReadHeaderStage(job.get())) return LibraryError(*job);
   auto declared = CheckDeclaredSize(job->Info, bytes.size());
@@ -188,12 +193,15 @@ ErrorOr<TPicture> ReadJpegPicture(const QByteArray& bytes, const QSize& fitArea)
   const QSize fullSize(int(job->Info.image_width), int(job->Info.image_height));
   const J_COLOR_SPACE outputSpace = OutputSpaceFor(job->Info.jpeg_color_space);
   if (!PrepareOutputStage(job.get(), JpegScaleEighths(fullSize, fitArea), outputSpace)) return LibraryError(*job);
+  auto budget = CheckDecodedPixels(job->Info.output_width, job->Info.output_height);
+  if (budget.IsError()) return budget.Error();
 
   const QImage::Format format = outputSpace == JCS_GRAYSCALE ? QImage::Format_Grayscale8 : QImage::Format_RGBX8888;
   QImage image(int(job->Info.output_width), int(job->Info.output_height), format);
   if (image.isNull()) return OsError(ENOMEM);
   image.fill(Qt::lightGray);
   const bool decoded = DecodeStage(job.get(), image.bits(), image.bytesPerLine());
+  if (job->Cancelled) return CancelledDecodeError();
   if (!decoded && job->RowsDone == 0) return LibraryError(*job);
   if (outputSpace == JCS_CMYK) ConvertCmykToRgb(image, job->Info.saw_Adobe_marker);
 

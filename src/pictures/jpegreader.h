@@ -7,11 +7,13 @@
 #include <QSize>
 
 #include "pictures/picture.h"
+#include "pictures/picturelimits.h"
 #include "platform/errors.h"
 
 namespace zarn {
 
-ErrorOr<TPicture> ReadJpegPicture(const QByteArray& bytes, const QSize& fitArea);
+ErrorOr<TPicture> ReadJpegPicture(const QByteArray& bytes, const QSize& fitArea,
+                                  const TDecodeCancel& cancel = NeverCancelled());
 
 // The libjpeg scale, in eighths (1..8), for a picture of `fullSize` shown in
 // `fitArea`: the smallest whose result is not smaller than the fitted picture.

@@ -26,6 +26,19 @@ QSize FitSize(const QSize& picture, const QSize& area) {
   return QSize(int(std::max<qint64>(fittedWidth, 1)), int(std::max<qint64>(fittedHeight, 1)));
 }
 
+QSize ReducedSize(const QSize& picture, const QSize& area) {
+  const QSize fitted = FitSize(picture, area);
+  if (fitted.isEmpty() || fitted.width() >= picture.width() || fitted.height() >= picture.height()) return picture;
+  return fitted;
+}
+
+TPicture ReducedPicture(QImage image, const QSize& area) {
+  const QSize fullSize = image.size();
+  const QSize reduced = ReducedSize(fullSize, area);
+  if (reduced == fullSize) return TPicture::FromImage(std::move(image));
+  return TPicture::FromImage(image.scaled(reduced, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), fullSize);
+}
+
 TPicture TPicture::FromImage(QImage image, QSize fullSize) {
   TPicture picture;
   picture.Size_ = fullSize.isValid() && !fullSize.isEmpty() ? fullSize : image.size();

@@ -20,6 +20,16 @@ class TMetafile;
 // never rounded up, so the result never spills out of the area.
 QSize FitSize(const QSize& picture, const QSize& area);
 
+// The size a reader decodes `picture` to when it is shown in `area`: fitted into
+// the area when that makes it smaller, else its own size (a small picture is
+// enlarged when it is drawn, not when it is decoded). Its own size for an empty area.
+QSize ReducedSize(const QSize& picture, const QSize& area);
+
+class TPicture;
+// A decoded image handed over for `area`: reduced to ReducedSize (smoothly), and
+// remembering its own size so that a larger area asks for a sharper decode.
+TPicture ReducedPicture(QImage image, const QSize& area);
+
 class TPicture {
  public:
   TPicture() = default;

@@ -7,24 +7,11 @@
 #include <cerrno>
 
 #include "pictures/picturelimits.h"
+#include "platform/filedescriptor.h"
 #include "platform/filenames.h"
 
 namespace zarn {
 namespace {
-
-class TDescriptor {
- public:
-  explicit TDescriptor(int descriptor) : Descriptor_(descriptor) {}
-  ~TDescriptor() {
-    if (Descriptor_ >= 0) ::close(Descriptor_);
-  }
-  TDescriptor(const TDescriptor&) = delete;
-  TDescriptor& operator=(const TDescriptor&) = delete;
-  int Get() const { return Descriptor_; }
-
- private:
-  int Descriptor_;
-};
 
 OsError TooLargeFileError(const QString& path) {
   return OsError::WithText(QStringLiteral("Файл изображения слишком велик (более %1 МБ)").arg(kMaxPictureFileBytes >> 20),
@@ -52,7 +39,7 @@ ErrorOr<QByteArray> ReadToEnd(int descriptor, qint64 expectedSize, const QString
 
 ErrorOr<QByteArray> ReadPictureBytes(const QString& path) {
   const QByteArray nativePath = ToNativeName(path);
-  TDescriptor file(::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  TFileDescriptor file(::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (file.Get() < 0) return OsError(errno, path);
   struct stat status {};
   if (::fstat(file.Get(), &status) != 0) return OsError(errno, path);

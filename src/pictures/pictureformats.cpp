@@ -18,7 +18,7 @@ QString NormalizedExtension(const QString& extension) {
   return text;
 }
 
-ErrorOr<TPicture> ReadMetafilePicture(const QByteArray& bytes, const QSize&) {
+ErrorOr<TPicture> ReadMetafilePicture(const QByteArray& bytes, const QSize&, const TDecodeCancel&) {
   auto metafile = ParseMetafile(bytes);
   if (metafile.IsError()) return metafile.Error();
   const bool truncated = metafile.Value().IsTruncated();

@@ -2,7 +2,8 @@
 // The registry of picture readers, by extension (upper case, without the dot)
 // and description. The loader picks a reader by the file's extension alone:
 // a file whose contents are of another format than its extension says is an error.
-// Call from one thread at a time (the GUI thread in the program).
+// Register formats before decoding starts (the program registers none of its
+// own); finding and running readers is safe from any thread.
 
 #include <QByteArray>
 #include <QList>
@@ -12,14 +13,17 @@
 #include <functional>
 
 #include "pictures/picture.h"
+#include "pictures/picturelimits.h"
 #include "platform/errors.h"
 
 namespace zarn {
 
 // Decodes a whole file's bytes. `fitArea`, when not empty, is the area the
 // picture will be shown in: a reader may decode at a reduced scale as long as
-// the result is not smaller than the picture fitted into that area.
-using PictureReader = std::function<ErrorOr<TPicture>(const QByteArray& bytes, const QSize& fitArea)>;
+// the result is not smaller than the picture fitted into that area. A reader
+// gives up with CancelledDecodeError() once `cancel` is set.
+using PictureReader =
+    std::function<ErrorOr<TPicture>(const QByteArray& bytes, const QSize& fitArea, const TDecodeCancel& cancel)>;
 
 struct TPictureFormat {
   QString Extension;  // "PNG"

@@ -1,5 +1,7 @@
 #include "pictures/picturelimits.h"
 
+#include <cerrno>
+
 namespace zarn {
 
 ErrorOrDone CheckPictureSize(qint64 width, qint64 height) {
@@ -13,6 +15,15 @@ ErrorOrDone CheckPictureSize(qint64 width, qint64 height) {
                                  .arg(kMaxPictureSide));
   }
   return Done{};
+}
+
+ErrorOrDone CheckDecodedPixels(qint64 width, qint64 height) {
+  if (width * height <= kMaxDecodedPixels) return Done{};
+  return OsError::WithText(QStringLiteral("Изображение слишком велико для просмотра: %1 x %2 точек "
+                                          "(целиком показываются не более %3 млн точек)")
+                               .arg(width)
+                               .arg(height)
+                               .arg(kMaxDecodedPixels / 1000000));
 }
 
 ErrorOrDone CheckExpansion(qint64 width, qint64 height, qint64 declaredBytes, qint64 inputBytes,
@@ -33,5 +44,12 @@ OsError DamagedPictureError(const QString& detail) {
   if (!detail.isEmpty()) text += QStringLiteral(" (") + detail + QStringLiteral(")");
   return OsError::WithText(text);
 }
+
+const TDecodeCancel& NeverCancelled() {
+  static const TDecodeCancel never{false};
+  return never;
+}
+
+OsError CancelledDecodeError() { return OsError(ECANCELED); }
 
 }  // namespace zarn

@@ -16,17 +16,19 @@ QString PictureExtension(const QString& fileName) {
   return extension;
 }
 
-ErrorOr<TPicture> DecodePicture(const QString& extension, const QByteArray& bytes, const QSize& fitArea) {
+ErrorOr<TPicture> DecodePicture(const QString& extension, const QByteArray& bytes, const QSize& fitArea,
+                                const TDecodeCancel& cancel) {
   const TPictureFormat* format = FindPictureFormat(extension);
   if (!format) return OsError::WithText(QStringLiteral("Неизвестный формат изображения «%1»").arg(extension));
   if (bytes.isEmpty()) return OsError::WithText(QStringLiteral("Файл изображения пуст"));
-  return format->Read(bytes, fitArea);
+  return format->Read(bytes, fitArea, cancel);
 }
 
-ErrorOr<TPicture> LoadPictureFile(const QString& path, const QSize& fitArea) {
+ErrorOr<TPicture> LoadPictureFile(const QString& path, const QSize& fitArea, const TDecodeCancel& cancel) {
   auto bytes = ReadPictureBytes(path);
   if (bytes.IsError()) return bytes.Error();
-  auto picture = DecodePicture(PictureExtension(path), bytes.Value(), fitArea);
+  if (IsCancelled(cancel)) return CancelledDecodeError();
+  auto picture = DecodePicture(PictureExtension(path), bytes.Value(), fitArea, cancel);
   if (picture.IsError()) return OsError::WithText(picture.Error().Text(), path);
   return picture;
 }

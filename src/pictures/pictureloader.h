@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "pictures/picture.h"
+#include "pictures/picturelimits.h"
 #include "platform/errors.h"
 
 namespace zarn {
@@ -16,9 +17,12 @@ namespace zarn {
 QString PictureExtension(const QString& fileName);
 
 // Decodes bytes with the reader registered for `extension`.
-ErrorOr<TPicture> DecodePicture(const QString& extension, const QByteArray& bytes, const QSize& fitArea = {});
+ErrorOr<TPicture> DecodePicture(const QString& extension, const QByteArray& bytes, const QSize& fitArea = {},
+                                const TDecodeCancel& cancel = NeverCancelled());
 
-// Reads and decodes a file; every error names the file. See PictureReader for `fitArea`.
-ErrorOr<TPicture> LoadPictureFile(const QString& path, const QSize& fitArea = {});
+// Reads and decodes a file; every error names the file. See PictureReader for
+// `fitArea` and `cancel`. Takes as long as the file needs: call it off the GUI thread.
+ErrorOr<TPicture> LoadPictureFile(const QString& path, const QSize& fitArea = {},
+                                  const TDecodeCancel& cancel = NeverCancelled());
 
 }  // namespace zarn

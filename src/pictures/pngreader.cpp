@@ -4,12 +4,20 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "pictures/picturelimits.h"
+#include "pictures/rowscaler.h"
 
 // libpng reports errors through png_error, which leaves by longjmp to the
 // png_jmpbuf of the stage running. As with JPEG, only the *Stage functions call
 // libpng, each under its own setjmp, and they hold plain data only.
+//
+// A picture larger than the area it is shown in is decoded row by row into the
+// reduced size (TRowScaler), so a 20000 x 20000 picture of a few megabytes
+// never becomes 1.6 GB of pixels. An interlaced picture arrives in seven passes
+// over the whole picture, so it can only be decoded whole, within the budget of
+// kMaxDecodedPixels, and is reduced afterwards.
 
 namespace zarn {
 namespace {
@@ -20,7 +28,7 @@ constexpr png_uint_32 kMaxCachedChunks = 1000;
 // Deflate cannot expand data more than 1032 times.
 constexpr qint64 kMaxDeflateExpansion = 1100;
 
-enum class TPngOutput { Gray, Rgbx, Rgba };
+using TPngOutput = TRowScaler::TPixels;
 
 struct TPngJob {
   png_structp Png;
@@ -36,6 +44,8 @@ struct TPngJob {
   int Passes;
   TPngOutput Output;
   png_uint_32 RowsDone;
+  const TDecodeCancel* Cancel;
+  bool Cancelled;
 };
 
 void ReadFromMemory(png_structp png, png_bytep out, size_t length) {
@@ -60,6 +70,9 @@ bool ReadHeaderStage(TPngJob* job) {
   png_set_chunk_malloc_max(job->Png, kMaxChunkBytes);
   png_set_chunk_cache_max(job->Png, kMaxCachedChunks);
   png_set_read_fn(job->Png, job, ReadFromMemory);
+  // Every chunk's CRC already covers the compressed bytes; the Adler-32 of the
+  // inflated data would only cost a second pass over every decoded byte.
+  png_set_option(job->Png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
   png_read_info(job->Png, job->Info);
   job->Width = png_get_image_width(job->Png, job->Info);
   job->Height = png_get_image_height(job->Png, job->Info);
@@ -90,15 +103,33 @@ bool SetTransformsStage(TPngJob* job) {
   return true;
 }
 
+bool StopIfCancelled(TPngJob* job) {
+  job->Cancelled = IsCancelled(*job->Cancel);
+  return job->Cancelled;
+}
+
 bool DecodeStage(TPngJob* job, unsigned char* bits, qsizetype bytesPerLine) {
   if (setjmp(png_jmpbuf(job->Png))) return false;
   for (int pass = 0; pass < job->Passes; ++pass) {
     for (png_uint_32 y = 0; y < job->Height; ++y) {
+      if (StopIfCancelled(job)) return false;
       png_read_row(job->Png, bits + qsizetype(y) * bytesPerLine, nullptr);
       if (!job->Interlaced) job->RowsDone = y + 1;
     }
   }
   if (job->Interlaced) job->RowsDone = job->Height;
+  return true;
+}
+
+// Each row goes through `row` into the scaler; the stage holds no C++ object.
+bool DecodeReducedStage(TPngJob* job, unsigned char* row, TRowScaler* scaler) {
+  if (setjmp(png_jmpbuf(job->Png))) return false;
+  for (png_uint_32 y = 0; y < job->Height; ++y) {
+    if (StopIfCancelled(job)) return false;
+    png_read_row(job->Png, row, nullptr);
+    scaler->AddRow(row);
+    job->RowsDone = y + 1;
+  }
   return true;
 }
 
@@ -130,33 +161,58 @@ ErrorOrDone CheckHeaderChunk(const QByteArray& bytes) {
   return CheckPictureSize(width, height);
 }
 
-QImage::Format ImageFormatFor(TPngOutput output) {
-  switch (output) {
-    case TPngOutput::Gray:
-      return QImage::Format_Grayscale8;
-    case TPngOutput::Rgbx:
-      return QImage::Format_RGBX8888;
-    case TPngOutput::Rgba:
-      break;
-  }
-  return QImage::Format_RGBA8888;
-}
-
-ErrorOr<TPicture> DecodePixels(TPngJob* job) {
-  QImage image(int(job->Width), int(job->Height), ImageFormatFor(job->Output));
-  if (image.isNull()) return OsError(ENOMEM);
-  image.fill(Qt::transparent);
-  const bool decoded = DecodeStage(job, image.bits(), image.bytesPerLine());
+// A picture decoded in part is shown, marked damaged; one without a single row is an error.
+ErrorOr<TPicture> Finish(TPngJob* job, bool decoded, QImage image, const QSize& fullSize) {
+  if (job->Cancelled) return CancelledDecodeError();
   if (!decoded && job->RowsDone == 0) return LibraryError(*job);
   const bool ended = decoded && ReadEndStage(job);
-  TPicture picture = TPicture::FromImage(std::move(image));
+  TPicture picture = TPicture::FromImage(std::move(image), fullSize);
   if (!ended) picture.MarkDamaged(QString::fromLatin1(job->Message));
   return picture;
 }
 
+ErrorOr<TPicture> DecodeWhole(TPngJob* job, const QSize& fitArea) {
+  auto budget = CheckDecodedPixels(job->Width, job->Height);
+  if (budget.IsError() && job->Interlaced) {
+    return OsError::WithText(QStringLiteral("Чересстрочное изображение PNG %1 x %2 точек слишком велико для просмотра: "
+                                            "его можно прочесть только целиком, а это более %3 млн точек")
+                                 .arg(job->Width)
+                                 .arg(job->Height)
+                                 .arg(kMaxDecodedPixels / 1000000));
+  }
+  if (budget.IsError()) return budget.Error();
+  // libpng hands out colours not premultiplied by their alpha.
+  const QImage::Format format =
+      job->Output == TPngOutput::Rgba ? QImage::Format_RGBA8888 : TRowScaler::ImageFormat(job->Output);
+  QImage image(int(job->Width), int(job->Height), format);
+  if (image.isNull()) return OsError(ENOMEM);
+  image.fill(Qt::transparent);
+  const bool decoded = DecodeStage(job, image.bits(), image.bytesPerLine());
+  auto picture = Finish(job, decoded, std::move(image), {});
+  if (picture.IsError() || ReducedSize(picture.Value().Size(), fitArea) == picture.Value().Size()) return picture;
+  TPicture reduced = ReducedPicture(picture.Value().Image(), fitArea);
+  if (picture.Value().IsDamaged()) reduced.MarkDamaged(picture.Value().DamageNote());
+  return reduced;
+}
+
+ErrorOr<TPicture> DecodeReduced(TPngJob* job, const QSize& reducedSize) {
+  TRowScaler scaler(QSize(int(job->Width), int(job->Height)), reducedSize, job->Output);
+  std::vector<unsigned char> row(png_get_rowbytes(job->Png, job->Info));
+  if (!scaler.IsReady()) return OsError(ENOMEM);
+  const bool decoded = DecodeReducedStage(job, row.data(), &scaler);
+  return Finish(job, decoded, scaler.TakeImage(), QSize(int(job->Width), int(job->Height)));
+}
+
+ErrorOr<TPicture> DecodePixels(TPngJob* job, const QSize& fitArea) {
+  const QSize fullSize(int(job->Width), int(job->Height));
+  const QSize reducedSize = ReducedSize(fullSize, fitArea);
+  if (job->Interlaced || reducedSize == fullSize) return DecodeWhole(job, fitArea);
+  return DecodeReduced(job, reducedSize);
+}
+
 }  // namespace
 
-ErrorOr<TPicture> ReadPngPicture(const QByteArray& bytes, const QSize&) {
+ErrorOr<TPicture> ReadPngPicture(const QByteArray& bytes, const QSize& fitArea, const TDecodeCancel& cancel) {
   if (bytes.size() < 8 || png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes.constData()), 0, 8) != 0) {
     return DamagedPictureError(QStringLiteral("not a PNG file"));
   }
@@ -166,6 +222,7 @@ ErrorOr<TPicture> ReadPngPicture(const QByteArray& bytes, const QSize&) {
   TPngJob job{};
   job.Input = reinterpret_cast<const unsigned char*>(bytes.constData());
   job.InputSize = size_t(bytes.size());
+  job.Cancel = &cancel;
   job.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &job, StopWithError, IgnoreWarning);
   if (!job.Png) return OsError(ENOMEM);
   job.Info = png_create_info_struct(job.Png);
@@ -179,7 +236,7 @@ ErrorOr<TPicture> ReadPngPicture(const QByteArray& bytes, const QSize&) {
   auto expansion = CheckExpansion(job.Width, job.Height, rawBytes, bytes.size(), kMaxDeflateExpansion);
   if (expansion.IsError()) return expansion.Error();
   if (!SetTransformsStage(&job)) return LibraryError(job);
-  return DecodePixels(&job);
+  return DecodePixels(&job, fitArea);
 }
 
 }  // namespace zarn

@@ -1,14 +1,17 @@
 #pragma once
-// PNG through libpng and zlib.
+// PNG through libpng and zlib. A picture larger than `fitArea` is decoded
+// reduced to the fitted size as its rows arrive (see TPicture::NeedsSharperDecode).
 
 #include <QByteArray>
 #include <QSize>
 
 #include "pictures/picture.h"
+#include "pictures/picturelimits.h"
 #include "platform/errors.h"
 
 namespace zarn {
 
-ErrorOr<TPicture> ReadPngPicture(const QByteArray& bytes, const QSize& fitArea);
+ErrorOr<TPicture> ReadPngPicture(const QByteArray& bytes, const QSize& fitArea,
+                                 const TDecodeCancel& cancel = NeverCancelled());
 
 }  // namespace zarn

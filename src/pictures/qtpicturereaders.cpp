@@ -19,8 +19,8 @@ QString ReaderReason(const QImageReader& reader) {
 // Run-length and LZW data reach at most a few thousand pixels per byte; an
 // "end of bitmap" escape or a huge GIF screen around a tiny frame reaches more.
 constexpr qint64 kMaxPixelsPerByte = 4096;
-// Enough for a 20000 x 20000 picture of 32-bit pixels.
-constexpr int kAllocationLimitMegabytes = 1600;
+// Qt's own check behind ours: the decoded-pixel budget at 64 bits a pixel.
+constexpr int kAllocationLimitMegabytes = int((kMaxDecodedPixels * 8) >> 20);
 
 void RaiseAllocationLimitOnce() {
   static const bool raised = [] {
@@ -34,6 +34,9 @@ ErrorOrDone CheckReaderSize(const QImageReader& reader, qint64 inputBytes) {
   const QSize size = reader.size();
   if (!size.isValid()) return DamagedPictureError(ReaderReason(reader));
   auto checked = CheckPictureSize(size.width(), size.height());
+  if (checked.IsError()) return checked;
+  // These readers only decode whole pictures.
+  checked = CheckDecodedPixels(size.width(), size.height());
   if (checked.IsError()) return checked;
   return CheckExpansion(size.width(), size.height(), qint64(size.width()) * size.height(), inputBytes,
                         kMaxPixelsPerByte);
@@ -60,7 +63,9 @@ ErrorOr<int> LargestImage(QImageReader& reader, qint64 inputBytes) {
 
 enum class TImageChoice { First, Largest };
 
-ErrorOr<TPicture> ReadWithQt(const QByteArray& bytes, const char* format, TImageChoice choice) {
+// Qt's readers cannot stop halfway: the pixel budget bounds their time instead.
+ErrorOr<QImage> ReadWithQt(const QByteArray& bytes, const char* format, TImageChoice choice,
+                           const TDecodeCancel& cancel) {
   RaiseAllocationLimitOnce();
   QByteArray data = bytes;  // QBuffer wants a non-const array; this shares, not copies
   QBuffer buffer(&data);
@@ -75,9 +80,10 @@ ErrorOr<TPicture> ReadWithQt(const QByteArray& bytes, const char* format, TImage
     auto checked = CheckReaderSize(reader, bytes.size());
     if (checked.IsError()) return checked.Error();
   }
+  if (IsCancelled(cancel)) return CancelledDecodeError();
   QImage image = reader.read();
   if (image.isNull()) return DamagedPictureError(ReaderReason(reader));
-  return TPicture::FromImage(std::move(image));
+  return image;
 }
 
 // A GIF ends with the trailer byte 0x3B; without it the data was cut short.
@@ -102,22 +108,28 @@ bool BitmapIsShort(const QByteArray& bytes, const QImage& image) {
 
 }  // namespace
 
-ErrorOr<TPicture> ReadGifPicture(const QByteArray& bytes, const QSize&) {
-  auto picture = ReadWithQt(bytes, "gif", TImageChoice::First);
-  if (!picture.IsError() && GifLacksTrailer(bytes)) picture.Value().MarkDamaged(QStringLiteral("GIF data cut short"));
+ErrorOr<TPicture> ReadGifPicture(const QByteArray& bytes, const QSize& fitArea, const TDecodeCancel& cancel) {
+  auto image = ReadWithQt(bytes, "gif", TImageChoice::First, cancel);
+  if (image.IsError()) return image.Error();
+  TPicture picture = ReducedPicture(image.TakeValue(), fitArea);
+  if (GifLacksTrailer(bytes)) picture.MarkDamaged(QStringLiteral("GIF data cut short"));
   return picture;
 }
 
-ErrorOr<TPicture> ReadBmpPicture(const QByteArray& bytes, const QSize&) {
-  auto picture = ReadWithQt(bytes, "bmp", TImageChoice::First);
-  if (!picture.IsError() && BitmapIsShort(bytes, picture.Value().Image())) {
-    picture.Value().MarkDamaged(QStringLiteral("bitmap data cut short"));
-  }
+ErrorOr<TPicture> ReadBmpPicture(const QByteArray& bytes, const QSize& fitArea, const TDecodeCancel& cancel) {
+  auto image = ReadWithQt(bytes, "bmp", TImageChoice::First, cancel);
+  if (image.IsError()) return image.Error();
+  const bool shortData = BitmapIsShort(bytes, image.Value());
+  TPicture picture = ReducedPicture(image.TakeValue(), fitArea);
+  if (shortData) picture.MarkDamaged(QStringLiteral("bitmap data cut short"));
   return picture;
 }
 
-ErrorOr<TPicture> ReadIconPicture(const QByteArray& bytes, const QSize&) {
-  return ReadWithQt(bytes, "ico", TImageChoice::Largest);
+// Icons are small and drawn whole onto a bitmap of their own size: never reduced.
+ErrorOr<TPicture> ReadIconPicture(const QByteArray& bytes, const QSize&, const TDecodeCancel& cancel) {
+  auto image = ReadWithQt(bytes, "ico", TImageChoice::Largest, cancel);
+  if (image.IsError()) return image.Error();
+  return TPicture::FromImage(image.TakeValue());
 }
 
 }  // namespace zarn

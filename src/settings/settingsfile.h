@@ -29,7 +29,10 @@ inline constexpr qsizetype MaxSettingsLines = 100000;
 // but cannot be read.
 ErrorOr<QStringList> ReadSettingsLines(const QString& path);
 bool SettingsFileExists(const QString& path);
-// Each line is written followed by CR LF.
+// Each line is written followed by CR LF. A link to a regular file updates that
+// file and keeps the link; a settings file that is, or leads to, anything but a
+// regular file (a folder, a device, a FIFO, a missing name outside the settings
+// folder) is not written, and the error says why.
 ErrorOrDone WriteSettingsLines(const QString& path, const QStringList& lines);
 
 }  // namespace zarn

@@ -23,7 +23,8 @@ std::array<TProgramControls, 3> ProgramControls(const TSet1& window) {
 
 bool IsExistingFile(const QString& path) {
   struct stat info;
-  return !path.isEmpty() && ::stat(ToNativeName(path).constData(), &info) == 0 && !S_ISDIR(info.st_mode);
+  if (path.isEmpty() || path.contains(QChar(0))) return false;
+  return ::stat(ToNativeName(path).constData(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
 TStartSettings StartSettingsFromLines(const QStringList& lines) {
@@ -33,6 +34,15 @@ TStartSettings StartSettingsFromLines(const QStringList& lines) {
   }
   if (lines.size() > 3) settings.SavedFolder = lines.at(3);
   return settings;
+}
+
+ErrorOrDone CheckSavedFolder(const QString& folder) {
+  if (!folder.contains(QChar(0))) return Done{};
+  QString shown = folder;
+  shown.replace(QChar(0), QStringLiteral("\\0"));
+  return OsError::WithText(
+      QStringLiteral("Папка, сохранённая в zarn.ini, не открыта: в её имени нулевой байт"),
+      shown);
 }
 
 void ApplyStartSettings(const TStartSettings& settings, TSet1& window) {

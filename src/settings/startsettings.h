@@ -18,6 +18,7 @@ namespace zarn {
 class TSet1;
 
 // True when `path` names an existing file (not a folder; a link is followed).
+// A path with a NUL byte names nothing.
 bool IsExistingFile(const QString& path);
 
 struct TStartSettings {
@@ -29,6 +30,9 @@ struct TStartSettings {
 
 // Interprets the lines of zarn.ini; missing lines read as empty, extra lines are ignored.
 TStartSettings StartSettingsFromLines(const QStringList& lines);
+// Refuses a saved folder that no file name can be: the system reads a name up
+// to its first NUL byte, so "/tmp\0/x" would open /tmp.
+ErrorOrDone CheckSavedFolder(const QString& folder);
 // Fills Edit1/Edit2/Edit4 and ticks CheckBox1..3 for each program present;
 // fields of absent programs are left as they are.
 void ApplyStartSettings(const TStartSettings& settings, TSet1& window);

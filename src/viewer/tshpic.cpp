@@ -1,5 +1,6 @@
 #include "viewer/tshpic.h"
 
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -29,6 +30,28 @@ const QStringList& LoaderExtensions() {
 }
 
 const QString kIconExtension = QStringLiteral(".ICO");
+
+// How long the window must keep its size before a sharper decode starts.
+constexpr int kSharperDecodeDelayMs = 150;
+
+// The icon is drawn onto a bitmap of its own size, transparent where it is.
+// Runs on the decoder's thread.
+ErrorOr<TPicture> ReadIconBitmap(const QString& path, const TDecodeCancel& cancel) {
+  auto bytes = ReadPictureBytes(path);
+  if (bytes.IsError()) return bytes.Error();
+  auto decoded = DecodePicture(kIconExtension, bytes.Value(), {}, cancel);
+  if (decoded.IsError()) return OsError::WithText(decoded.Error().Text(), path);
+  const TPicture& icon = decoded.Value();
+  QImage bitmap(icon.Size(), QImage::Format_ARGB32_Premultiplied);
+  bitmap.fill(Qt::transparent);
+  {
+    QPainter painter(&bitmap);
+    icon.Draw(painter, bitmap.rect());
+  }
+  TPicture picture = TPicture::FromImage(std::move(bitmap));
+  if (icon.IsDamaged()) picture.MarkDamaged(icon.DamageNote());
+  return picture;
+}
 
 QLabel* CreatePanel(QWidget* parent) {
   auto* panel = new QLabel(QStringLiteral("Загрузка изображения..."), parent);
@@ -70,6 +93,9 @@ TSHPIC::TSHPIC(QWidget* parent) : QWidget(parent, Qt::Window) {
   Image1 = new TPictureBox(Panel1);
   Image1->setGeometry(kDesignedImageRect);
   resize(kDesignedClientSize);
+  SharperTimer_.setSingleShot(true);
+  SharperTimer_.setInterval(kSharperDecodeDelayMs);
+  connect(&SharperTimer_, &QTimer::timeout, this, GuardedSlot([this] { DecodeSharperIfNeeded(); }));
   ViewFileName.clear();
   SHPIC = this;
 }
@@ -86,6 +112,15 @@ void TSHPIC::showEvent(QShowEvent* event) {
 
 void TSHPIC::FormShow() { LoadPicture(); }
 
+void TSHPIC::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  // Every showing loads the picture again, so a hidden window decodes nothing.
+  // A window minimised to the task bar is still the one being looked at.
+  if (event->spontaneous()) return;
+  SharperTimer_.stop();
+  StopLoading();
+}
+
 void TSHPIC::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
     close();
@@ -98,36 +133,52 @@ void TSHPIC::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   Panel1->setGeometry(rect());
   Image1->setGeometry(AnchoredRect(kDesignedImageRect, kDesignedClientSize, size()));
-  Guarded([this] { DecodeSharperIfNeeded(); });
+  SharperTimer_.start();
 }
 
 void TSHPIC::LoadPicture() {
   const QString path = ViewFileName;
   const QString extension = PictureExtension(path);
-  if (extension == kIconExtension) {
-    LoadIconPicture(path);
-  } else if (LoaderExtensions().contains(extension)) {
-    ShowLoaded(ValueOrRaise(LoadPictureFile(path, FitArea())), path);
+  if (extension == kIconExtension) return LoadIconPicture(path);
+  if (LoaderExtensions().contains(extension)) {
+    const QSize area = FitArea();
+    return StartLoading(path,
+                        [path, area](const TDecodeCancel& cancel) { return LoadPictureFile(path, area, cancel); });
   }
-  const bool damaged = LoadedPath_ == path && Image1->Picture().IsDamaged();
-  setWindowTitle(kCaptionPrefix + path + (damaged ? kDamagedSuffix : QString()));
+  // Nothing to load: the previous picture stays, only the caption changes.
+  StopLoading();
+  setWindowTitle(kCaptionPrefix + path);
 }
 
 void TSHPIC::LoadIconPicture(const QString& path) {
-  const QByteArray bytes = ValueOrRaise(ReadPictureBytes(path));
-  auto decoded = DecodePicture(kIconExtension, bytes);
-  if (decoded.IsError()) RaiseError(OsError::WithText(decoded.Error().Text(), path));
-  TPicture icon = decoded.TakeValue();
-  // The icon is drawn onto a bitmap of its own size, transparent where it is.
-  QImage bitmap(icon.Size(), QImage::Format_ARGB32_Premultiplied);
-  bitmap.fill(Qt::transparent);
-  {
-    QPainter painter(&bitmap);
-    icon.Draw(painter, bitmap.rect());
-  }
-  TPicture picture = TPicture::FromImage(std::move(bitmap));
-  if (icon.IsDamaged()) picture.MarkDamaged(icon.DamageNote());
-  ShowLoaded(std::move(picture), path);
+  StartLoading(path, [path](const TDecodeCancel& cancel) { return ReadIconBitmap(path, cancel); });
+}
+
+void TSHPIC::StartLoading(const QString& path, TPictureDecoder::TWork work) {
+  SharperTimer_.stop();
+  Loading_ = true;
+  Image1->hide();  // the panel's caption shows while the picture loads
+  Decoder_.Start(std::move(work), [this, path](ErrorOr<TPicture> result) { LoadingEnded(path, std::move(result)); });
+}
+
+void TSHPIC::LoadingEnded(const QString& path, ErrorOr<TPicture> result) {
+  Loading_ = false;
+  Image1->show();
+  Guarded([&] {
+    if (result.IsError()) RaiseError(result.Error());
+    const bool damaged = result.Value().IsDamaged();
+    ShowLoaded(result.TakeValue(), path);
+    setWindowTitle(kCaptionPrefix + path + (damaged ? kDamagedSuffix : QString()));
+    SharperTimer_.start();  // the window may have grown meanwhile
+  });
+  emit LoadFinished();
+}
+
+void TSHPIC::StopLoading() {
+  Decoder_.Cancel();
+  if (!Loading_) return;
+  Loading_ = false;
+  Image1->show();
 }
 
 void TSHPIC::ShowLoaded(TPicture picture, const QString& path) {
@@ -135,16 +186,33 @@ void TSHPIC::ShowLoaded(TPicture picture, const QString& path) {
   LoadedPath_ = path;
 }
 
-QSize TSHPIC::FitArea() const { return Image1->size() * Image1->devicePixelRatioF(); }
+QSize TSHPIC::FitArea() const {
+  // An empty area would ask for the picture at its own size.
+  return (Image1->size() * Image1->devicePixelRatioF()).expandedTo(QSize(1, 1));
+}
 
-// Large JPEGs are decoded at the scale the window needs; when the window grows
-// past it, the file is decoded again. If that fails the reduced picture stays.
+// Large pictures are decoded at the size the window needs; when the window
+// grows past it, the file is decoded again. If that fails the reduced picture stays.
 void TSHPIC::DecodeSharperIfNeeded() {
   const TPicture& shown = Image1->Picture();
-  if (LoadedPath_.isEmpty() || !shown.NeedsSharperDecode(Image1->DrawnRect().size() * devicePixelRatioF())) return;
+  if (Loading_ || LoadedPath_.isEmpty() ||
+      !shown.NeedsSharperDecode(Image1->DrawnRect().size() * devicePixelRatioF())) {
+    return;
+  }
   const QString path = LoadedPath_;
-  LoadedPath_.clear();  // one error box, not one per resize step
-  TPicture sharper = ValueOrRaise(LoadPictureFile(path, FitArea()));
+  const QSize area = FitArea();
+  Decoder_.Start([path, area](const TDecodeCancel& cancel) { return LoadPictureFile(path, area, cancel); },
+                 [this, path](ErrorOr<TPicture> result) { SharperArrived(path, std::move(result)); });
+}
+
+void TSHPIC::SharperArrived(const QString& path, ErrorOr<TPicture> result) {
+  if (result.IsError()) {
+    LoadedPath_.clear();  // one error box, not one per resize
+    Guarded([&] { RaiseError(result.Error()); });
+    return;
+  }
+  TPicture sharper = result.TakeValue();
+  const TPicture& shown = Image1->Picture();
   if (shown.IsDamaged() && !sharper.IsDamaged()) sharper.MarkDamaged(shown.DamageNote());
   ShowLoaded(std::move(sharper), path);
 }

@@ -134,6 +134,17 @@ TEST_F(TForm1Test, ShortOrDamagedSettingsFileStillStarts) {
   EXPECT_EQ(ValueOrRaise(ReadSettingsLines(Config.Path(QStringLiteral("zarn.ini")))).size(), 4);
 }
 
+TEST_F(TForm1Test, SavedFolderWithANulByteIsRefusedWithAMessage) {
+  Tree.CreateDir("work");
+  // The system would read the name up to the NUL and open work/.
+  Config.CreateFile("zarn.ini", "\r\n\r\n\r\n" + Tree.PathBytes("work") + QByteArray("\0/elsewhere", 11) + "\r\n");
+  Open();
+  EXPECT_EQ(Form->CurrentPath(), QStringLiteral("/"));
+  ASSERT_EQ(Prompts.Errors.size(), 1);
+  EXPECT_TRUE(Prompts.Errors[0].contains(QStringLiteral("нулевой байт"))) << Prompts.Errors[0].toStdString();
+  EXPECT_TRUE(Prompts.Errors[0].contains(Tree.Path(QStringLiteral("work\\0/elsewhere"))));
+}
+
 TEST_F(TForm1Test, TypedPathsEnterTheHistoryOnce) {
   Tree.CreateDir("a");
   Open();

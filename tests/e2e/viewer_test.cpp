@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include "pngbomb.h"
 #include "scenario.h"
 
 namespace zarn::e2e {
@@ -20,6 +21,16 @@ class ViewerScenario : public TZarnScenario {
   }
 
   QString Memo() { return Look().Text(u"Memo1"_s, u"RF"_s); }
+
+  // The most memory zarn has held, in MB.
+  qint64 PeakMegabytes() {
+    QFile status(u"/proc/%1/status"_s.arg(ZarnPid()));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+      if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ')[0].toLongLong() / 1024;
+    }
+    return -1;
+  }
 };
 
 TEST_F(ViewerScenario, ATextFileWholeAsHexInAnotherCodePageAndSearched) {
@@ -107,6 +118,60 @@ TEST_F(ViewerScenario, ATransparentPictureShowsTheViewersBackground) {
   ClickNamed(u"Image1"_s, u"SHPIC"_s);
   Key(u"Escape"_s);
   WaitClosed(u"SHPIC"_s);
+}
+
+TEST_F(ViewerScenario, APictureBombDecodesWhileTheWindowAnswersAndANewerPictureWins) {
+  // 20000 x 20000 pixels, 1.6 GB at full size, in a file of 1.5 MB.
+  CreateFile(u"x/bomb.png"_s, test::ZeroRgbaPng(20000, 20000));
+  QImage red(80, 40, QImage::Format_RGB32);
+  red.fill(Qt::red);
+  ASSERT_TRUE(red.save(Home(u"x/red.png"_s)));
+  const QString bombCaption = u" Изображение:   "_s + Home(u"x/bomb.png"_s);
+  const QString redCaption = u" Изображение:   "_s + Home(u"x/red.png"_s);
+  const auto shows = [this](const QString& caption) {
+    return [this, caption](const TUi& look) {
+      return TitleOf(look.Window(u"SHPIC"_s)) == caption &&
+             look.Widget(u"Image1"_s, u"SHPIC"_s).value(u"visible"_s).toBool();
+    };
+  };
+
+  ViewFrom(u"x/"_s, u"bomb.png"_s);
+  // The program answers while the bomb decodes: the viewer shows its loading caption.
+  const TUi loading = WaitShown(u"SHPIC"_s);
+  EXPECT_FALSE(loading.Widget(u"Image1"_s, u"SHPIC"_s).value(u"visible"_s).toBool());
+  EXPECT_EQ(loading.Text(u"Panel1"_s, u"SHPIC"_s), u"Загрузка изображения..."_s);
+  // Meanwhile the main window takes a click and a key: another picture.
+  SelectMainRow(u"red.png"_s);
+  const bool stillDecoding = !Look().Widget(u"Image1"_s, u"SHPIC"_s).value(u"visible"_s).toBool();
+  Key(u"F3"_s);
+  WaitFor(u"the newer picture"_s, shows(redCaption));
+  // Long enough for the bomb to have been decoded: its picture never comes.
+  HoldFor(u"the newer picture staying"_s, 6s, shows(redCaption));
+  const QRect area = RectOf(Look().Widget(u"Image1"_s, u"SHPIC"_s));
+  const QImage middle = X().Grab(QRect(area.center(), QSize(1, 1)));
+  EXPECT_EQ(middle.pixel(0, 0) & 0xffffff, 0xff0000u) << std::hex << middle.pixel(0, 0);
+  // Told, not asserted: a fast machine may have decoded the bomb before the click.
+  std::printf("the bomb was still decoding when the newer picture was asked for: %d\n", int(stillDecoding));
+
+  // The bomb itself, shown in little memory.
+  ClickNamed(u"Image1"_s, u"SHPIC"_s);
+  Key(u"Escape"_s);
+  WaitClosed(u"SHPIC"_s);
+  SelectMainRow(u"bomb.png"_s);
+  Key(u"F3"_s);
+  WaitFor(u"the bomb shown"_s, shows(bombCaption));
+  // The picture is transparent: the viewer's white covers the loading caption.
+  WaitFor(u"the loading caption covered"_s, [&](const TUi&) {
+    const QImage shown = X().Grab(QRect(area.center() - QPoint(150, 30), QSize(300, 60)));
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < shown.width(); ++x)
+        if (qGray(shown.pixel(x, y)) < 128) return false;
+    return true;
+  });
+  const qint64 peak = PeakMegabytes();
+  std::printf("zarn held %lld MB at most\n", static_cast<long long>(peak));
+  EXPECT_GT(peak, 0);
+  EXPECT_LT(peak, 400) << "zarn held " << peak << " MB at most";
 }
 
 TEST_F(ViewerScenario, ADamagedPictureSaysWhyWithoutAnUnknownError) {

@@ -44,10 +44,11 @@ TEST(PictureFormats, KnowsEveryViewerFormatAndPngByItsDescription) {
 
 TEST(PictureFormats, RegisteringReplacesTheReaderOfAnExtension) {
   int calls = 0;
-  RegisterPictureFormat({"xyz", "Test pictures", [&calls](const QByteArray&, const QSize&) -> ErrorOr<TPicture> {
-                           ++calls;
-                           return TPicture::FromImage(QImage(3, 2, QImage::Format_RGB32));
-                         }});
+  RegisterPictureFormat(
+      {"xyz", "Test pictures", [&calls](const QByteArray&, const QSize&, const TDecodeCancel&) -> ErrorOr<TPicture> {
+         ++calls;
+         return TPicture::FromImage(QImage(3, 2, QImage::Format_RGB32));
+       }});
   auto picture = DecodePicture(".XYZ", "data");
   ASSERT_FALSE(picture.IsError());
   EXPECT_EQ(picture.Value().Size(), QSize(3, 2));

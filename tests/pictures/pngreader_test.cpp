@@ -2,9 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QFile>
+
 #include <zlib.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <thread>
+
 #include "picturesamples.h"
+#include "pngbomb.h"
 
 namespace zarn {
 namespace {
@@ -109,6 +119,119 @@ TEST(PngReader, RefusesOversizedPicturesAndBombs) {
   auto bomb = ReadPngPicture(GrayPng(20000, 20000, Deflated(QByteArray(20001 * 10, '\0'))), {});
   ASSERT_TRUE(bomb.IsError());
   EXPECT_TRUE(bomb.Error().Text().contains(QString::fromUtf8("бомб")));
+}
+
+// A figure from /proc/self/status, in kB ("VmRSS", "VmHWM", "VmSize").
+qint64 StatusKilobytes(const char* field) {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly)) return -1;
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    if (!line.startsWith(QByteArray(field) + ':')) continue;
+    return line.mid(qsizetype(std::strlen(field)) + 1).trimmed().split(' ')[0].toLongLong();
+  }
+  return -1;
+}
+
+// Runs `body` in a forked child whose address space may grow by `extraBytes`
+// at most (unless AddressSanitizer, which reserves terabytes, runs), and whose
+// resident size must not grow by more than that either. Returns the child's
+// exit status: body's result, or 100 + n when a memory check n failed.
+template <typename Body>
+int RunWithLittleMemory(qint64 extraBytes, Body body) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+#if !defined(__SANITIZE_ADDRESS__)
+    const rlim_t limit = rlim_t(StatusKilobytes("VmSize") * 1024 + extraBytes);
+    const rlimit space{limit, limit};
+    if (::setrlimit(RLIMIT_AS, &space) != 0) ::_exit(101);
+#endif
+    const qint64 residentBefore = StatusKilobytes("VmRSS");
+    const int result = body();
+    if (result == 0 && (StatusKilobytes("VmHWM") - residentBefore) * 1024 > extraBytes) ::_exit(102);
+    ::_exit(result);
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 200 + WTERMSIG(status);
+}
+
+TEST(PngReader, ABombIsDecodedRowByRowIntoTheSizeShown) {
+  // 1.6 GB of pixels at full size, in a file of 1.5 MB.
+  const QByteArray bomb = test::ZeroRgbaPng(20000, 20000);
+  ASSERT_LT(bomb.size(), 2 << 20);
+  QElapsedTimer timer;
+  timer.start();
+  const int status = RunWithLittleMemory(qint64(64) << 20, [&bomb] {
+    auto picture = ReadPngPicture(bomb, QSize(617, 464));
+    if (picture.IsError()) return 1;
+    const TPicture& shown = picture.Value();
+    if (shown.Size() != QSize(20000, 20000) || shown.DecodedSize() != QSize(464, 464) || shown.IsDamaged()) return 2;
+    if (shown.Image().pixel(0, 0) != 0 || shown.Image().pixel(463, 463) != 0) return 3;
+    return 0;
+  });
+  EXPECT_EQ(status, 0);
+  // Measured, not asserted: the time is that of inflating 1.6 GB, which no reader can skip.
+  std::printf("20000 x 20000 PNG decoded into 464 x 464 in %lld ms\n", static_cast<long long>(timer.elapsed()));
+  RecordProperty("decode_ms", int(timer.elapsed()));
+}
+
+TEST(PngReader, ACancelledDecodeStopsBetweenRows) {
+  const QByteArray bomb = test::ZeroRgbaPng(20000, 20000);
+  TDecodeCancel cancel(false);
+  std::thread canceller([&cancel] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    cancel = true;
+  });
+  auto picture = ReadPngPicture(bomb, QSize(617, 464), cancel);
+  canceller.join();
+  ASSERT_TRUE(picture.IsError());
+  EXPECT_EQ(picture.Error().Code(), ECANCELED);
+}
+
+TEST(PngReader, ReducedPicturesAverageThePixelsTheyCover) {
+  // Columns of opaque red and transparent green: halved, each pixel is red at
+  // half cover, without green bleeding in from the transparent pixels.
+  QImage columns(8, 4, QImage::Format_ARGB32);
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 8; ++x) columns.setPixel(x, y, x % 2 == 0 ? qRgba(255, 0, 0, 255) : qRgba(0, 255, 0, 0));
+  }
+  auto halved = ReadPngPicture(EncodeImage(columns, "png"), QSize(4, 2));
+  ASSERT_FALSE(halved.IsError());
+  EXPECT_EQ(halved.Value().Size(), QSize(8, 4));
+  ASSERT_EQ(halved.Value().DecodedSize(), QSize(4, 2));
+  for (int x = 0; x < 4; ++x) {
+    const QRgb pixel = qUnpremultiply(halved.Value().Image().pixel(x, 1));
+    EXPECT_EQ(qAlpha(pixel), 128);
+    EXPECT_GE(qRed(pixel), 254);
+    EXPECT_EQ(qGreen(pixel), 0);
+  }
+  // Rows of black and white, four to a reduced row: the mean gray.
+  QImage rows(2, 8, QImage::Format_Grayscale8);
+  for (int y = 0; y < 8; ++y) std::memset(rows.scanLine(y), y % 2 == 0 ? 0 : 255, 2);
+  auto gray = ReadPngPicture(EncodeImage(rows, "png"), QSize(1, 2));
+  ASSERT_FALSE(gray.IsError());
+  ASSERT_EQ(gray.Value().DecodedSize(), QSize(1, 2));
+  EXPECT_EQ(qGray(gray.Value().Image().pixel(0, 0)), 128);
+  // Flat quadrants keep their colours, and a larger area asks for a sharper decode.
+  auto quadrants = ReadPngPicture(EncodeImage(QuadrantImage(200, 100), "png"), QSize(50, 50));
+  ASSERT_FALSE(quadrants.IsError());
+  const QImage& image = quadrants.Value().Image();
+  ASSERT_EQ(image.size(), QSize(50, 25));
+  EXPECT_EQ(image.pixel(5, 5), qRgb(255, 0, 0));
+  EXPECT_EQ(image.pixel(45, 5), qRgb(0, 255, 0));
+  EXPECT_EQ(image.pixel(5, 20), qRgb(0, 0, 255));
+  EXPECT_EQ(image.pixel(45, 20), qRgb(255, 255, 255));
+  EXPECT_TRUE(quadrants.Value().NeedsSharperDecode(QSize(100, 50)));
+}
+
+TEST(PngReader, InterlacedPicturesAreReducedAfterwardsOrRefusedOverTheBudget) {
+  auto small = ReadPngPicture(test::ZeroRgbaPng(64, 32, true), QSize(16, 16));
+  ASSERT_FALSE(small.IsError()) << small.Error().Text().toStdString();
+  EXPECT_EQ(small.Value().Size(), QSize(64, 32));
+  EXPECT_EQ(small.Value().DecodedSize(), QSize(16, 8));
+  auto huge = ReadPngPicture(test::ZeroRgbaPng(20000, 20000, true), QSize(617, 464));
+  ASSERT_TRUE(huge.IsError());
+  EXPECT_TRUE(huge.Error().Text().contains(QString::fromUtf8("Чересстрочное"))) << huge.Error().Text().toStdString();
 }
 
 }  // namespace

@@ -81,6 +81,19 @@ TEST(QtPictureReaders, RefusesOversizedBitmapsAndBombs) {
   EXPECT_TRUE(tooWide.Error().Text().contains("30000"));
   auto bomb = ReadBmpPicture(BitmapClaiming(20000, 20000, 0), {});
   ASSERT_TRUE(bomb.IsError());
+  // Within the side limit but over the pixel budget: Qt's reader would decode it whole.
+  auto overBudget = ReadBmpPicture(BitmapClaiming(6000, 6000, 0), QSize(617, 464));
+  ASSERT_TRUE(overBudget.IsError());
+  EXPECT_TRUE(overBudget.Error().Text().contains(QString::fromUtf8("слишком велико для просмотра")));
+}
+
+TEST(QtPictureReaders, LargeBitmapsAreReducedToTheAreaShown) {
+  auto bmp = ReadBmpPicture(EncodeImage(QuadrantImage(400, 200), "bmp"), QSize(100, 100));
+  ASSERT_FALSE(bmp.IsError());
+  EXPECT_EQ(bmp.Value().Size(), QSize(400, 200));
+  EXPECT_EQ(bmp.Value().DecodedSize(), QSize(100, 50));
+  EXPECT_EQ(bmp.Value().Image().pixel(10, 10), qRgb(255, 0, 0));
+  EXPECT_TRUE(bmp.Value().NeedsSharperDecode(QSize(200, 100)));
 }
 
 }  // namespace

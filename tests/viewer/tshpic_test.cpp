@@ -2,7 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QSemaphore>
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+
 #include "fakeprompter.h"
+#include "pictures/pictureformats.h"
 #include "platform/errors.h"
 #include "picturesamples.h"
 #include "temptree.h"
@@ -17,8 +25,14 @@ using test::QuadrantImage;
 
 class TshpicTest : public ::testing::Test {
  protected:
-  // Shows `name` the way the view command does.
-  void View(const char* name) { ShowPictureViewer(Tree.Path(name)); }
+  // Shows `name` the way the view command does, and waits for the picture.
+  void View(const char* name) {
+    QSignalSpy finished(&Window, &TSHPIC::LoadFinished);
+    ShowPictureViewer(Tree.Path(name));
+    if (Window.IsLoading()) {
+      ASSERT_TRUE(finished.wait(20000)) << name;
+    }
+  }
   QString Caption(const char* name) const { return QStringLiteral(" Изображение:   ") + Tree.Path(name); }
 
   // Set before the window exists, which must empty it.
@@ -98,13 +112,11 @@ TEST_F(TshpicTest, BrokenPicturesKeepThePreviousOneAndNameTheFile) {
   View("good.png");
   for (const char* name : {"corrupt.png", "lying.jpg", "corrupt.wmf", "corrupt.ico", "pipe.gif", "missing.bmp"}) {
     Prompter.Errors.clear();
-    try {
-      View(name);  // the viewer is shown: the caller's guard reports what this raises
-      ADD_FAILURE() << name << " loaded";
-    } catch (const ZarnError& error) {
-      EXPECT_TRUE(error.Text().contains(Tree.Path(name))) << error.Text().toStdString();
-    }
+    View(name);  // the viewer is shown: this reloads, and the error box reports what fails
+    ASSERT_EQ(Prompter.Errors.size(), 1) << name;
+    EXPECT_TRUE(Prompter.Errors[0].contains(Tree.Path(name))) << Prompter.Errors[0].toStdString();
     EXPECT_EQ(Window.Image1->Picture().Size(), QSize(100, 50)) << name;
+    EXPECT_TRUE(Window.Image1->isVisible()) << name;
     EXPECT_EQ(Window.windowTitle(), Caption("good.png")) << name;
   }
 }
@@ -135,7 +147,9 @@ TEST_F(TshpicTest, ClosingHidesAndKeepsThePictureThenShowingReloads) {
   EXPECT_EQ(SHPIC, &Window);
   EXPECT_EQ(Window.Image1->Picture().Size(), QSize(100, 50));
   Tree.CreateFile("a.png", EncodeImage(QuadrantImage(60, 60), "png"));
+  QSignalSpy finished(&Window, &TSHPIC::LoadFinished);
   Window.show();  // the show/hide buttons: a new showing loads ViewFileName again
+  ASSERT_TRUE(finished.wait(20000));
   EXPECT_EQ(Window.Image1->Picture().Size(), QSize(60, 60));
 }
 
@@ -146,10 +160,11 @@ TEST_F(TshpicTest, LargeJpegIsDecodedAgainWhenTheWindowGrows) {
   EXPECT_EQ(reduced.Size(), QSize(2400, 1600));
   EXPECT_LT(reduced.DecodedSize().width(), 2400);
   EXPECT_GE(reduced.DecodedSize().width(), Window.Image1->DrawnRect().width());
+  const int reducedWidth = reduced.DecodedSize().width();
   Window.resize(1400, 1000);
-  const TPicture& sharper = Window.Image1->Picture();
   EXPECT_EQ(Window.Image1->geometry(), QRect(8, 8, 1384, 984));
-  EXPECT_GE(sharper.DecodedSize().width(), Window.Image1->DrawnRect().width());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Window.Image1->Picture().DecodedSize().width() > reducedWidth; }, 20000));
+  EXPECT_GE(Window.Image1->Picture().DecodedSize().width(), Window.Image1->DrawnRect().width());
   EXPECT_TRUE(Prompter.Errors.isEmpty());
 }
 
@@ -169,6 +184,115 @@ TEST_F(TshpicTest, ShowingTheImageViewerHidesTheTextViewer) {
   View("a.png");
   EXPECT_TRUE(Window.isVisible());
   EXPECT_FALSE(textViewer.isVisible());
+}
+
+// A GIF reader that holds its decode until the test lets it go, or until its
+// decode is cancelled; installed for one test.
+class THeldGifReader {
+ public:
+  THeldGifReader() : Original_(*FindPictureFormat("GIF")) {
+    RegisterPictureFormat({"GIF", "Held", [this](const QByteArray& bytes, const QSize& area,
+                                                 const TDecodeCancel& cancel) { return Read(bytes, area, cancel); }});
+  }
+  // A test that failed while a decode was held lets it go before the reader goes.
+  ~THeldGifReader() {
+    Proceed.release();
+    while (Reading_ > 0) QThread::msleep(1);
+    RegisterPictureFormat(Original_);
+  }
+
+  QSemaphore Entered;
+  QSemaphore Proceed;
+  QSemaphore Left;
+  std::atomic<bool> SawCancel = false;
+
+ private:
+  ErrorOr<TPicture> Read(const QByteArray& bytes, const QSize& area, const TDecodeCancel& cancel) {
+    ++Reading_;
+    const auto done = qScopeGuard([this] { --Reading_; });
+    Entered.release();
+    // Bounded, so that a decode that blocked the window would fail the test, not hang it.
+    for (int waited = 0; waited < 10000 && !Proceed.tryAcquire(1, 5) && !IsCancelled(cancel); waited += 5) {
+    }
+    SawCancel = IsCancelled(cancel);
+    Left.release();
+    if (SawCancel) return CancelledDecodeError();
+    return Original_.Read(bytes, area, cancel);
+  }
+
+  TPictureFormat Original_;
+  std::atomic<int> Reading_ = 0;
+};
+
+// first.png is shown, then slow.gif asked for, whose reader holds its decode.
+class TshpicHeldDecodeTest : public TshpicTest {
+ protected:
+  TshpicHeldDecodeTest() {
+    Tree.CreateFile("first.png", EncodeImage(QuadrantImage(100, 50), "png"));
+    Tree.CreateFile("slow.gif", test::EncodeGif(QuadrantImage(20, 40)));
+  }
+  // Returns while the reader holds the decode of slow.gif.
+  void HoldSlowGifAfterFirst() {
+    View("first.png");
+    ShowPictureViewer(Tree.Path("slow.gif"));
+    ASSERT_TRUE(Reader.Entered.tryAcquire(1, 20000));
+  }
+
+  THeldGifReader Reader;
+  QSignalSpy Finished{&Window, &TSHPIC::LoadFinished};
+};
+
+TEST_F(TshpicHeldDecodeTest, WhileAPictureLoadsTheWindowAnswersAndShowsTheLoadingCaption) {
+  HoldSlowGifAfterFirst();
+  EXPECT_TRUE(Window.IsLoading());
+  EXPECT_FALSE(Window.Image1->isVisible());
+  EXPECT_TRUE(Window.Panel1->isVisible());
+  EXPECT_EQ(Window.Panel1->text(), QStringLiteral("Загрузка изображения..."));
+  EXPECT_EQ(Window.windowTitle(), Caption("first.png"));
+  // Another control of the program answers a click meanwhile.
+  QPushButton other(QStringLiteral("other"));
+  other.show();
+  QSignalSpy clicked(&other, &QPushButton::clicked);
+  QTest::mouseClick(&other, Qt::LeftButton);
+  EXPECT_EQ(clicked.size(), 1);
+  EXPECT_TRUE(Window.IsLoading());
+
+  Finished.clear();
+  Reader.Proceed.release();
+  ASSERT_TRUE(Finished.wait(20000));
+  EXPECT_TRUE(Window.Image1->isVisible());
+  EXPECT_EQ(Window.Image1->Picture().Size(), QSize(20, 40));
+  EXPECT_EQ(Window.windowTitle(), Caption("slow.gif"));
+  EXPECT_TRUE(Prompter.Errors.isEmpty());
+}
+
+TEST_F(TshpicHeldDecodeTest, ANewerViewCancelsAnOlderDecode) {
+  Tree.CreateFile("newer.png", EncodeImage(QuadrantImage(60, 60), "png"));
+  HoldSlowGifAfterFirst();
+  Finished.clear();
+  View("newer.png");
+  // One decode runs at a time: the older one ended before the newer one began,
+  // and what it handed back came to nothing.
+  ASSERT_TRUE(Reader.Left.tryAcquire(1, 0));
+  EXPECT_TRUE(Reader.SawCancel);
+  EXPECT_EQ(Finished.size(), 1);
+  EXPECT_EQ(Window.Image1->Picture().Size(), QSize(60, 60));
+  EXPECT_EQ(Window.windowTitle(), Caption("newer.png"));
+  EXPECT_TRUE(Prompter.Errors.isEmpty());
+}
+
+TEST_F(TshpicHeldDecodeTest, ClosingTheWindowAbandonsTheDecodeAndKeepsThePreviousPicture) {
+  HoldSlowGifAfterFirst();
+  Finished.clear();
+  Window.close();
+  ASSERT_TRUE(Reader.Left.tryAcquire(1, 20000));
+  EXPECT_TRUE(Reader.SawCancel);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(Window.IsLoading());
+  EXPECT_EQ(Finished.size(), 0);
+  EXPECT_EQ(Window.Image1->Picture().Size(), QSize(100, 50));
+  EXPECT_EQ(Window.windowTitle(), Caption("first.png"));
+  EXPECT_TRUE(Prompter.Errors.isEmpty());
 }
 
 TEST(PictureExtensions, AreTheViewersOwnInAnyCase) {

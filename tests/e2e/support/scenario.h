@@ -60,6 +60,7 @@ class TZarnScenario : public testing::Test {
   // Closes the main window with its exit button and waits for the end.
   void CloseWithExitButton();
   bool Running() const { return Zarn_.state() != QProcess::NotRunning; }
+  qint64 ZarnPid() const { return Zarn_.processId(); }
 
   // A look at the windows now; not answered when zarn is busy.
   TUi Look();
