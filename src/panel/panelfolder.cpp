@@ -4,14 +4,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/filenames.h"
+#include "platform/folderwalk.h"
 #include "platform/groupdigits.h"
 #include "platform/pathtext.h"
 #include "platform/shellicons.h"
@@ -21,24 +19,6 @@
 
 namespace zarn {
 namespace {
-
-bool IsDotName(const char* name) {
-  return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
-}
-
-// Links count by what they lead to, so a link to a folder can be entered like one.
-bool EntryIsFolder(int folderDescriptor, const dirent& entry) {
-  if (entry.d_type == DT_DIR) return true;
-  if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK) return false;
-  struct stat info;
-  return ::fstatat(folderDescriptor, entry.d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool EntryIsLink(int folderDescriptor, const dirent& entry) {
-  if (entry.d_type != DT_UNKNOWN) return entry.d_type == DT_LNK;
-  struct stat info;
-  return ::fstatat(folderDescriptor, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
-}
 
 // Icons come from the shell namespace, which names items by identifier lists;
 // the folder is parsed once and each entry appended to it.
@@ -65,11 +45,15 @@ class IconSource {
   IdListPtr FolderId_;
 };
 
-void AddEntry(TPanelListing& listing, const IconSource& icons, int folderDescriptor, const dirent& entry) {
-  const QByteArray name(entry.d_name);
-  TPanelEntry item{FromNativeName(name), EntryIsFolder(folderDescriptor, entry), -1};
+// Links count by what they lead to, so a link to a folder can be entered like one.
+void AddEntry(TPanelListing& listing, const IconSource& icons, const FolderReader& reader, const FolderEntry& entry) {
+  const QByteArray name = entry.NameBytes();
+  TPanelEntry item{FromNativeName(name), reader.ResolveType(entry, LinkPolicy::Follow) == EntryType::Folder, -1};
   ItemKind kind = ItemKind::File;
-  if (item.IsFolder) kind = EntryIsLink(folderDescriptor, entry) ? ItemKind::FolderLink : ItemKind::Folder;
+  if (item.IsFolder) {
+    const bool isLink = reader.ResolveType(entry, LinkPolicy::DoNotFollow) == EntryType::Link;
+    kind = isLink ? ItemKind::FolderLink : ItemKind::Folder;
+  }
   item.IconIndex = icons.IconOf(kind, name);
   (item.IsFolder ? listing.Folders : listing.Files).push_back(std::move(item));
 }
@@ -95,18 +79,13 @@ void SortEntries(std::vector<TPanelEntry>& entries) {
 TPanelListing ReadPanelFolder(const QString& folderPath) {
   TPanelListing listing;
   if (folderPath.isEmpty()) return listing;
-  const int descriptor = ::open(ToNativeName(folderPath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (descriptor < 0) return listing;
-  DIR* folder = ::fdopendir(descriptor);
-  if (!folder) {
-    ::close(descriptor);
-    return listing;
-  }
+  auto folder = FolderHandle::Open(ToNativeName(folderPath), LinkPolicy::Follow);
+  if (folder.IsError()) return listing;
   const IconSource icons(folderPath);
-  while (const dirent* entry = ::readdir(folder)) {
-    if (!IsDotName(entry->d_name)) AddEntry(listing, icons, descriptor, *entry);
-  }
-  ::closedir(folder);
+  FolderReader reader;
+  reader.Start(folder.Value());
+  FolderEntry entry;
+  while (reader.Next(entry)) AddEntry(listing, icons, reader, entry);
   SortEntries(listing.Folders);
   SortEntries(listing.Files);
   return listing;

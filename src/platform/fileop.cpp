@@ -12,14 +12,23 @@
 //    between chunks of data. Conflicts ask replace, replace all, skip, skip all
 //    or cancel; errors ask retry, skip or cancel, and skipping a folder skips
 //    everything planned inside it. A rename that meets another file system
-//    (EXDEV) is replaced by the copy of its tree, each object's source removed
-//    as soon as its own copy is complete, so a cancel never loses data.
+//    (EXDEV) is replaced by the copy of its tree. Its sources are removed in
+//    batches, each only after syncfs has put the batch's copies on the device,
+//    so at any moment, power loss included, every file is whole in one place
+//    at least, and a cancel loses nothing.
 // 3. Flush. syncfs on the destination's file system, so that "done" means the
-//    data is on the device; this also runs after a cancel for what was written.
+//    data is on the device, then the last batch of sources goes; this also
+//    runs after a cancel for what was written.
+//
+// Every folder below a chosen source or the destination is reached through the
+// folder walker (platform/folderwalk.h): opened relative to its parent's
+// handle, never through a link, so trees deeper than PATH_MAX are copied whole
+// and a folder swapped for a link meanwhile leads nowhere outside the trees.
 
 #include "platform/fileop.h"
 
-#include <dirent.h>
+#include <QDir>
+
 #include <fcntl.h>
 #include <limits.h>
 #include <stdio.h>
@@ -32,6 +41,7 @@
 #include <vector>
 
 #include "platform/filenames.h"
+#include "platform/folderwalk.h"
 #include "platform/fileop_copy.h"
 #include "platform/fileop_remove.h"
 #include "platform/trash.h"
@@ -40,16 +50,25 @@ namespace zarn {
 namespace {
 
 using fileop::Placement;
+using fileop::PlacedName;
 
-enum class ItemKind { MakeFolder, ListFolder, FinishFolder, CopyFile, CopyLink, CopyNode, Rename, Trash, Remove };
+// Sources of a move go after this many objects or bytes have been copied and flushed.
+constexpr std::size_t BatchObjects = 1000;
+constexpr qint64 BatchBytes = qint64(256) << 20;
+
+enum class ItemKind {
+  MakeFolder, ListFolder, Unread, FinishFolder, CopyFile, CopyLink, CopyNode, Rename, Trash, Remove
+};
 
 struct WorkItem {
   ItemKind Kind = ItemKind::CopyFile;
   QByteArray Source;
   QByteArray Target;
   struct stat Info {};       // the source's lstat at plan time
-  bool MoveSource = false;   // remove the source once its copy is complete
+  bool MoveSource = false;   // remove the source once its copy is on the device
   bool Merged = false;       // FinishFolder: the folder existed; keep its attributes
+  qsizetype SourceBase = 0;  // the source's first bytes that name the folder the user chose it in
+  int Error = 0;             // Unread: why the folder could not be read to its end
 };
 
 enum class Step { Done, SkippedByChoice };
@@ -114,6 +133,112 @@ int SystemRename(const char* from, const char* to, unsigned flags) {
   return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, flags);
 }
 
+ItemKind CopyKindOf(const struct stat& info) {
+  if (S_ISREG(info.st_mode)) return ItemKind::CopyFile;
+  if (S_ISLNK(info.st_mode)) return ItemKind::CopyLink;
+  return ItemKind::CopyNode;
+}
+
+// Plans the copy of one folder's tree as the walker reads it: make folder,
+// its other entries, its subfolders each in turn, finish folder. An entry that
+// vanished meanwhile is left out; any other failure gets an item that fails
+// again at its turn and asks then.
+class TreePlanner final : public TreeVisitor {
+ public:
+  // With `withTop`, the items of the top folder itself too (else only what is inside it).
+  TreePlanner(const WorkItem& top, bool withTop, const std::atomic<bool>& cancel, std::vector<WorkItem>& items)
+      : Top_(top), WithTop_(withTop), Cancel_(cancel), Items_(items) {}
+
+  EnterStep Enter(FolderHandle& folder, const QByteArray& name) override {
+    if (name.isEmpty()) {
+      Folders_.push_back(Top_);
+      if (WithTop_) Add(ItemKind::MakeFolder, Top_);
+      return EnterStep::Read;
+    }
+    WorkItem item = Child(ItemKind::MakeFolder, name);
+    auto info = folder.Stat();
+    if (info.IsError()) {
+      Unreadable(item);
+      return EnterStep::Skip;
+    }
+    item.Info = info.Value();
+    Folders_.push_back(item);
+    Add(ItemKind::MakeFolder, item);
+    return EnterStep::Read;
+  }
+
+  WalkStep Visit(const FolderHandle& folder, const FolderEntry& entry) override {
+    auto info = folder.StatEntry(entry.Name, LinkPolicy::DoNotFollow);
+    if (info.IsError()) {
+      if (info.Error().Code() != ENOENT) Items_.push_back(Child(ItemKind::ListFolder, entry.NameBytes()));
+      return WalkStep::Next;
+    }
+    if (S_ISDIR(info.Value().st_mode)) return WalkStep::Descend;
+    WorkItem item = Child(CopyKindOf(info.Value()), entry.NameBytes());
+    item.Info = info.Value();
+    Items_.push_back(std::move(item));
+    return WalkStep::Next;
+  }
+
+  void Leave(const FolderHandle&, const QByteArray&) override {
+    Add(ItemKind::FinishFolder, Folders_.back());
+    Folders_.pop_back();
+  }
+
+  void EnterFailed(const FolderHandle& parent, const QByteArray& name, const OsError& error) override {
+    if (error.Code() == ENOENT) return;
+    WorkItem item = Child(ItemKind::MakeFolder, name);
+    if (auto info = parent.StatEntry(name.constData(), LinkPolicy::DoNotFollow)) item.Info = info.Value();
+    Unreadable(item);
+  }
+
+  void Failed(const OsError& error) override {
+    WorkItem item = Folders_.back();
+    item.Kind = ItemKind::Unread;
+    item.Error = error.Code();
+    Items_.push_back(std::move(item));
+  }
+
+  bool Stopped() override { return Cancel_.load(); }
+
+  void Finish() {
+    if (WithTop_) Add(ItemKind::FinishFolder, Top_);
+  }
+
+  // A folder that cannot be listed now: made, listed at its turn (asking then), finished.
+  void Unreadable(const WorkItem& item) {
+    Add(ItemKind::MakeFolder, item);
+    Add(ItemKind::ListFolder, item);
+    Add(ItemKind::FinishFolder, item);
+  }
+
+ private:
+  WorkItem Child(ItemKind kind, const QByteArray& name) const {
+    const WorkItem& folder = Folders_.back();
+    WorkItem item;
+    item.Kind = kind;
+    item.Source = folder.Source + '/' + name;
+    item.Target = folder.Target + '/' + name;
+    item.MoveSource = Top_.MoveSource;
+    item.SourceBase = Top_.SourceBase;
+    return item;
+  }
+
+  void Add(ItemKind kind, WorkItem item) {
+    item.Kind = kind;
+    Items_.push_back(std::move(item));
+  }
+
+  const WorkItem& Top_;
+  const bool WithTop_;
+  const std::atomic<bool>& Cancel_;
+  std::vector<WorkItem>& Items_;
+  std::vector<WorkItem> Folders_;  // the folders being walked, the top first
+};
+
+int SystemFlush(int fd) { return ::syncfs(fd); }
+int SystemUnlink(int folder, const char* name, int flags) { return ::unlinkat(folder, name, flags); }
+
 }  // namespace
 
 QByteArray NonCollidingName(const QByteArray& path) {
@@ -136,7 +261,12 @@ QByteArray NonCollidingName(const QByteArray& path) {
 class FileOperation::Engine {
  public:
   Engine(FileOpRequest request, TFileOpQuestions& questions, TFileOpObserver* observer)
-      : Rename_(SystemRename), Request_(std::move(request)), Questions_(questions), Observer_(observer) {}
+      : Rename_(SystemRename),
+        Flush_(SystemFlush),
+        Unlink_(SystemUnlink),
+        Request_(std::move(request)),
+        Questions_(questions),
+        Observer_(observer) {}
 
   FileOpResult Run() {
     if (Plan()) {
@@ -150,6 +280,9 @@ class FileOperation::Engine {
 
   std::atomic<bool> Cancel_{false};
   RenameCall Rename_;
+  FlushCall Flush_;
+  UnlinkCall Unlink_;
+  ObjectHook BetweenObjects_;
 
  private:
   // ---- planning ----
@@ -159,7 +292,7 @@ class FileOperation::Engine {
     if (Request_.Kind != FileOpKind::Delete && !Ask([this] { return CheckDestination(); })) return false;
     for (const QString& source : Request_.Sources) {
       if (Cancel_.load()) return false;
-      if (!Ask([&] { return PlanSource(StripSlashes(ToNativeName(source))); })) return false;
+      if (!Ask([&] { return PlanSource(AbsolutePath(StripSlashes(ToNativeName(source)))); })) return false;
     }
     for (const WorkItem& item : Items_) CountIntoTotals(item);
     return true;
@@ -214,10 +347,15 @@ class FileOperation::Engine {
     return Done{};
   }
 
+  static QByteArray AbsolutePath(const QByteArray& path) {
+    return path.startsWith('/') ? path : Join(ToNativeName(QDir::currentPath()), path);
+  }
+
   ErrorOrDone PlanSource(const QByteArray& source) {
     struct stat info;
     if (source.size() >= PATH_MAX) return ErrorAt(source, ENAMETOOLONG);
     if (::lstat(source.constData(), &info) != 0) return ErrorAt(source);
+    const qsizetype base = std::max<qsizetype>(source.lastIndexOf('/'), 1);
     if (Request_.Kind == FileOpKind::Delete) {
       const ItemKind kind = Request_.Delete == DeleteMode::ToTrash ? ItemKind::Trash : ItemKind::Remove;
       Items_.push_back({kind, source, {}, info});
@@ -233,11 +371,14 @@ class FileOperation::Engine {
     auto resolved = ResolveTopTarget(source, info, target);
     if (!resolved) return resolved.Error();
     target = resolved.TakeValue();
+    WorkItem top{ItemKind::Rename, source, target, info};
+    top.SourceBase = base;
     if (Request_.Kind == FileOpKind::Move && info.st_dev == TargetFolderInfo_.st_dev) {
-      Items_.push_back({ItemKind::Rename, source, target, info});
+      Items_.push_back(top);
       return Done{};
     }
-    return WalkInto(source, target, info, Request_.Kind == FileOpKind::Move, Items_);
+    top.MoveSource = Request_.Kind == FileOpKind::Move;
+    return WalkInto(top, Items_);
   }
 
   // The top-level target: a copy onto the object itself gets a free name, as does
@@ -257,47 +398,33 @@ class FileOperation::Engine {
     return target;
   }
 
-  // Appends the items that copy `source` to `target` (and remove the source
-  // objects one by one when `move`). A folder that cannot be listed gets a
-  // ListFolder item, which fails again at its turn and asks then.
-  ErrorOrDone WalkInto(const QByteArray& source, const QByteArray& target, const struct stat& info, bool move,
-                       std::vector<WorkItem>& items) {
-    if (!FitsLimits(target)) return ErrorAt(target, ENAMETOOLONG);
-    if (S_ISREG(info.st_mode)) {
-      items.push_back({ItemKind::CopyFile, source, target, info, move});
-    } else if (S_ISLNK(info.st_mode)) {
-      items.push_back({ItemKind::CopyLink, source, target, info, move});
-    } else if (!S_ISDIR(info.st_mode)) {
-      items.push_back({ItemKind::CopyNode, source, target, info, move});
-    } else {
-      items.push_back({ItemKind::MakeFolder, source, target, info, move});
-      if (!WalkChildren(source, target, move, items)) items.push_back({ItemKind::ListFolder, source, target, info, move});
-      items.push_back({ItemKind::FinishFolder, source, target, info, move});
+  // Appends the items that copy `top`'s source to its target (and remove the
+  // source objects once their copies are on the device, for a move).
+  ErrorOrDone WalkInto(const WorkItem& top, std::vector<WorkItem>& items) {
+    if (!S_ISDIR(top.Info.st_mode)) {
+      WorkItem item = top;
+      item.Kind = CopyKindOf(top.Info);
+      items.push_back(std::move(item));
+      return Done{};
     }
-    return Done{};
+    return WalkFolder(top, true, items);
   }
 
-  bool WalkChildren(const QByteArray& source, const QByteArray& target, bool move, std::vector<WorkItem>& items) {
-    DIR* folder = ::opendir(source.constData());
-    if (!folder) return false;
-    std::vector<QByteArray> names;
-    while (const dirent* entry = ::readdir(folder)) {
-      const char* name = entry->d_name;
-      if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-      names.emplace_back(name);
+  ErrorOrDone WalkFolder(const WorkItem& top, bool withTop, std::vector<WorkItem>& items) {
+    QByteArray name;
+    auto parent = Sources_.ParentOf(top.Source, top.SourceBase, &name);
+    if (parent.IsError()) return parent.Error();
+    auto folder = parent.Value()->OpenChild(name);
+    TreePlanner planner(top, withTop, Cancel_, items);
+    if (folder.IsError()) {
+      if (!withTop) return folder.Error();
+      planner.Unreadable(top);
+      return Done{};
     }
-    ::closedir(folder);
-    for (const QByteArray& name : names) {
-      const QByteArray child = Join(source, name);
-      struct stat info;
-      if (::lstat(child.constData(), &info) != 0) continue;  // vanished meanwhile
-      auto walked = WalkInto(child, Join(target, name), info, move, items);
-      if (!walked) {
-        // Too long for the system: refused now, asked at its turn.
-        items.push_back({ItemKind::ListFolder, child, Join(target, name), info, move});
-      }
-    }
-    return true;
+    // A cancel meanwhile leaves the plan short; execution then stops before its first item.
+    WalkTree(folder.TakeValue(), planner);
+    planner.Finish();
+    return Done{};
   }
 
   void CountIntoTotals(const WorkItem& item) {
@@ -316,10 +443,11 @@ class FileOperation::Engine {
       Progress_.CurrentName = FromNativeName(item.Source);
       Report();
       if (!ExecuteWithQuestions(item)) break;
-      if (item.Kind != ItemKind::FinishFolder && item.Kind != ItemKind::ListFolder) {
+      if (item.Kind != ItemKind::FinishFolder && item.Kind != ItemKind::ListFolder && item.Kind != ItemKind::Unread) {
         ++Progress_.ObjectsDone;
         ++Result_.ObjectsDone;
       }
+      if (BetweenObjects_) BetweenObjects_(FromNativeName(item.Source));
     }
     Report();
   }
@@ -361,10 +489,11 @@ class FileOperation::Engine {
   ErrorOr<Step> ExecuteItem(const WorkItem& item) {
     const bool writes = item.Kind == ItemKind::MakeFolder || item.Kind == ItemKind::CopyFile ||
                         item.Kind == ItemKind::CopyLink || item.Kind == ItemKind::CopyNode;
-    WroteData_ = WroteData_ || writes;
+    UnflushedWrites_ = UnflushedWrites_ || writes;
     switch (item.Kind) {
       case ItemKind::MakeFolder: return ExecuteMakeFolder(item);
       case ItemKind::ListFolder: return ExecuteListFolder(item);
+      case ItemKind::Unread: return ErrorAt(item.Source, item.Error);
       case ItemKind::FinishFolder: return ExecuteFinishFolder(item);
       case ItemKind::CopyFile:
       case ItemKind::CopyLink:
@@ -376,14 +505,34 @@ class FileOperation::Engine {
     return Step::Done;
   }
 
+  // The item's source or target named relative to its folder's handle.
+  static ErrorOr<PlacedName> Place(FolderChain& chain, const QByteArray& path, qsizetype baseLength) {
+    PlacedName placed;
+    placed.Path = path;
+    auto folder = chain.ParentOf(path, baseLength, &placed.Name);
+    if (folder.IsError()) return folder.Error();
+    placed.Folder = folder.Value()->Descriptor();
+    return placed;
+  }
+  ErrorOr<PlacedName> SourceOf(const WorkItem& item) { return Place(Sources_, item.Source, item.SourceBase); }
+  ErrorOr<PlacedName> TargetOf(const WorkItem& item) { return Place(Targets_, item.Target, TargetFolder_.size()); }
+
+  static std::optional<struct stat> ExistingAt(const PlacedName& placed) {
+    struct stat info;
+    if (::fstatat(placed.Folder, placed.Name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+    return info;
+  }
+
   ErrorOr<Step> ExecuteMakeFolder(const WorkItem& item) {
-    if (fileop::MakeFolder(item.Target)) return Step::Done;
-    const int code = errno;
-    struct stat existing;
-    if (code != EEXIST || ::lstat(item.Target.constData(), &existing) != 0) return ErrorAt(item.Target, code);
-    if (!S_ISDIR(existing.st_mode)) return ErrorAt(item.Target, EEXIST);
+    auto target = TargetOf(item);
+    if (target.IsError()) return target.Error();
+    auto made = fileop::MakeFolder(target.Value());
+    if (made) return Step::Done;
+    const std::optional<struct stat> existing = ExistingAt(target.Value());
+    if (made.Error().Code() != EEXIST || !existing) return made.Error();
+    if (!S_ISDIR(existing->st_mode)) return ErrorAt(item.Target, EEXIST);
     // Copying into an existing folder merges the two, after asking.
-    const ConflictAnswer answer = AskConflict(item, existing);
+    const ConflictAnswer answer = AskConflict(item, *existing);
     if (answer == ConflictAnswer::Skip) return Step::SkippedByChoice;
     if (answer == ConflictAnswer::Cancel) return Cancelled(item);
     MarkMerged(item);
@@ -399,16 +548,23 @@ class FileOperation::Engine {
     }
   }
 
+  // A folder that could not be listed while planning, or an entry that could not
+  // be looked at: tried again now.
   ErrorOr<Step> ExecuteListFolder(const WorkItem& item) {
-    if (!FitsLimits(item.Target)) return ErrorAt(item.Target, ENAMETOOLONG);
-    std::vector<WorkItem> children;
-    if (!S_ISDIR(item.Info.st_mode)) {
-      if (auto walked = WalkInto(item.Source, item.Target, item.Info, item.MoveSource, children); !walked)
-        return walked.Error();
-    } else if (!WalkChildren(item.Source, item.Target, item.MoveSource, children)) {
-      return ErrorAt(item.Source);
+    auto source = SourceOf(item);
+    if (source.IsError()) return source.Error();
+    WorkItem now = item;
+    if (S_ISDIR(item.Info.st_mode)) {
+      std::vector<WorkItem> children;
+      if (auto walked = WalkFolder(now, false, children); !walked) return walked.Error();
+      InsertAfterCurrent(std::move(children));
+      return Step::Done;
     }
-    InsertAfterCurrent(std::move(children));
+    if (::fstatat(source.Value().Folder, source.Value().Name.constData(), &now.Info, AT_SYMLINK_NOFOLLOW) != 0)
+      return ErrorAt(item.Source);
+    std::vector<WorkItem> items;
+    if (auto walked = WalkInto(now, items); !walked) return walked.Error();
+    InsertAfterCurrent(std::move(items));
     return Step::Done;
   }
 
@@ -419,34 +575,36 @@ class FileOperation::Engine {
 
   ErrorOr<Step> ExecuteFinishFolder(const WorkItem& item) {
     if (!item.Merged) {
-      if (auto finished = fileop::FinishFolder(item.Target, item.Info); !finished) return finished.Error();
+      auto target = TargetOf(item);
+      if (target.IsError()) return target.Error();
+      if (auto finished = fileop::FinishFolder(target.Value(), item.Info); !finished) return finished.Error();
     }
-    // A source folder still holding something skipped stays where it is.
-    if (item.MoveSource && ::rmdir(item.Source.constData()) != 0 && errno != ENOTEMPTY && errno != EEXIST)
-      return ErrorAt(item.Source);
+    if (item.MoveSource) QueueRemoval(item);
     return Step::Done;
   }
 
   ErrorOr<Step> ExecuteCopy(const WorkItem& item) {
+    auto source = SourceOf(item);
+    if (source.IsError()) return source.Error();
+    auto target = TargetOf(item);
+    if (target.IsError()) return target.Error();
     Placement placement = Placement::AtTarget;
-    struct stat existing;
-    if (::lstat(item.Target.constData(), &existing) == 0) {
-      if (SameObject(existing, item.Info)) return TextError("Нельзя скопировать файл сам в себя", item.Target);
-      if (S_ISDIR(existing.st_mode)) return ErrorAt(item.Target, EISDIR);
-      const ConflictAnswer answer = AskConflict(item, existing);
+    if (const std::optional<struct stat> existing = ExistingAt(target.Value())) {
+      if (SameObject(*existing, item.Info)) return TextError("Нельзя скопировать файл сам в себя", item.Target);
+      if (S_ISDIR(existing->st_mode)) return ErrorAt(item.Target, EISDIR);
+      const ConflictAnswer answer = AskConflict(item, *existing);
       if (answer == ConflictAnswer::Skip) return Step::SkippedByChoice;
       if (answer == ConflictAnswer::Cancel) return Cancelled(item);
       placement = Placement::BesideTarget;
     }
-    if (auto copied = CopyOne(item, placement); !copied) return copied.Error();
-    // The source goes only now that its copy is complete.
-    if (item.MoveSource && ::unlink(item.Source.constData()) != 0) return ErrorAt(item.Source);
+    if (auto copied = CopyOne(item, source.Value(), target.Value(), placement); !copied) return copied.Error();
+    if (item.MoveSource) QueueRemoval(item);
     return Step::Done;
   }
 
-  ErrorOrDone CopyOne(const WorkItem& item, Placement placement) {
-    if (item.Kind == ItemKind::CopyLink) return fileop::CopyLink(item.Source, item.Info, item.Target, placement);
-    if (item.Kind == ItemKind::CopyNode) return fileop::CopyNode(item.Source, item.Info, item.Target, placement);
+  ErrorOrDone CopyOne(const WorkItem& item, const PlacedName& source, const PlacedName& target, Placement placement) {
+    if (item.Kind == ItemKind::CopyLink) return fileop::CopyLink(source, item.Info, target, placement);
+    if (item.Kind == ItemKind::CopyNode) return fileop::CopyNode(item.Info, target, placement);
     const qint64 bytesBefore = Progress_.BytesDone;
     fileop::CopyContext context;
     context.Cancel = &Cancel_;
@@ -454,7 +612,7 @@ class FileOperation::Engine {
       Progress_.BytesDone += bytes;
       Report();
     };
-    auto copied = fileop::CopyFileData(item.Source, item.Target, placement, context);
+    auto copied = fileop::CopyFileData(source, target, placement, context);
     if (!copied) Progress_.BytesDone = bytesBefore;
     return copied;
   }
@@ -469,8 +627,10 @@ class FileOperation::Engine {
       code = errno;
     }
     if (code == EXDEV) {
+      WorkItem moved = item;
+      moved.MoveSource = true;
       std::vector<WorkItem> copies;
-      if (auto walked = WalkInto(item.Source, item.Target, item.Info, true, copies); !walked) return walked.Error();
+      if (auto walked = WalkInto(moved, copies); !walked) return walked.Error();
       InsertAfterCurrent(std::move(copies));
       return Step::Done;
     }
@@ -493,18 +653,26 @@ class FileOperation::Engine {
   }
 
   ErrorOr<Step> MergeByRenames(const WorkItem& item) {
-    DIR* folder = ::opendir(item.Source.constData());
-    if (!folder) return ErrorAt(item.Source);
+    auto folder = Sources_.Folder(item.Source, item.SourceBase);
+    if (folder.IsError()) return folder.Error();
     std::vector<WorkItem> renames;
-    while (const dirent* entry = ::readdir(folder)) {
-      const char* name = entry->d_name;
-      if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-      WorkItem child{ItemKind::Rename, Join(item.Source, name), Join(item.Target, name)};
-      if (::lstat(child.Source.constData(), &child.Info) == 0) renames.push_back(child);
+    FolderReader reader;
+    reader.Start(*folder.Value());
+    FolderEntry entry;
+    while (reader.Next(entry)) {
+      WorkItem child{ItemKind::Rename, Join(item.Source, entry.NameBytes()), Join(item.Target, entry.NameBytes())};
+      child.SourceBase = item.SourceBase;
+      if (auto info = folder.Value()->StatEntry(entry.Name, LinkPolicy::DoNotFollow)) {
+        child.Info = info.Value();
+        renames.push_back(child);
+      }
     }
-    ::closedir(folder);
+    if (reader.Error()) return *reader.Error();
     // The emptied source folder goes last; kept when something in it was skipped.
-    WorkItem finish{ItemKind::FinishFolder, item.Source, item.Target, item.Info, true, true};
+    WorkItem finish = item;
+    finish.Kind = ItemKind::FinishFolder;
+    finish.MoveSource = true;
+    finish.Merged = true;
     renames.push_back(finish);
     InsertAfterCurrent(std::move(renames));
     return Step::Done;
@@ -537,22 +705,62 @@ class FileOperation::Engine {
     return ErrorAt(item.Source, ECANCELED);
   }
 
+  // ---- removing the sources of a move ----
+
+  void QueueRemoval(const WorkItem& item) {
+    Removals_.push_back(item);
+    if (item.Kind == ItemKind::CopyFile) BatchBytes_ += item.Info.st_size;
+    if (Removals_.size() >= BatchObjects || BatchBytes_ >= BatchBytes) FlushThenRemove();
+  }
+
+  // The batch's sources go only once its copies are on the device; when the
+  // flush fails and is skipped, they stay where they are.
+  void FlushThenRemove() {
+    bool flushed = !UnflushedWrites_;
+    if (!flushed) {
+      Ask([&]() -> ErrorOrDone {
+        auto done = FlushTarget();
+        flushed = bool(done);
+        return done;
+      });
+    }
+    std::vector<WorkItem> batch = std::move(Removals_);
+    Removals_.clear();
+    BatchBytes_ = 0;
+    if (!flushed) return;
+    for (const WorkItem& removal : batch) {
+      if (!Ask([&] { return RemoveSource(removal); })) return;
+    }
+  }
+
+  ErrorOrDone FlushTarget() {
+    auto folder = Targets_.Folder(TargetFolder_, TargetFolder_.size());
+    if (folder.IsError()) return folder.Error();
+    if (Flush_(folder.Value()->Descriptor()) != 0) return ErrorAt(TargetFolder_);
+    UnflushedWrites_ = false;
+    return Done{};
+  }
+
+  ErrorOrDone RemoveSource(const WorkItem& item) {
+    auto source = SourceOf(item);
+    if (source.IsError()) return source.Error();
+    const bool folder = S_ISDIR(item.Info.st_mode);
+    if (Unlink_(source.Value().Folder, source.Value().Name.constData(), folder ? AT_REMOVEDIR : 0) != 0) {
+      // A source folder still holding something skipped stays where it is.
+      if (!folder || (errno != ENOTEMPTY && errno != EEXIST)) return ErrorAt(item.Source);
+    }
+    if (folder) Sources_.Forget(item.Source);
+    return Done{};
+  }
+
   // ---- flush ----
 
   // Only after copies: a rename moves no data, and the journal keeps the object
   // under one of its two names whatever happens to the device.
   void Flush() {
-    if (!WroteData_ || TargetFolder_.isEmpty()) return;
-    SetPhase(FileOpPhase::Flushing);
-    Ask([this]() -> ErrorOrDone {
-      const int fd = ::open(TargetFolder_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      if (fd < 0) return ErrorAt(TargetFolder_);
-      const int flushed = ::syncfs(fd);
-      const int code = errno;
-      ::close(fd);
-      if (flushed != 0) return ErrorAt(TargetFolder_, code);
-      return Done{};
-    });
+    if (TargetFolder_.isEmpty()) return;
+    if (UnflushedWrites_) SetPhase(FileOpPhase::Flushing);
+    FlushThenRemove();
   }
 
   void SetPhase(FileOpPhase phase) {
@@ -573,7 +781,11 @@ class FileOperation::Engine {
   QByteArray ExplicitName_;  // a single source's new name, when one was given
   std::vector<WorkItem> Items_;
   std::size_t Index_ = 0;
-  bool WroteData_ = false;  // something was created on the destination: flush it
+  bool UnflushedWrites_ = false;  // something was created on the destination since the last flush
+  FolderChain Sources_;           // the folders of the sources, below the folders they were chosen in
+  FolderChain Targets_;           // the folders of the targets, below the destination
+  std::vector<WorkItem> Removals_;  // sources of a move whose copies wait for the next flush
+  qint64 BatchBytes_ = 0;
   std::optional<ConflictAnswer> StickyAnswer_;  // after "replace all" or "skip all"
   FileOpProgress Progress_;
   FileOpResult Result_;
@@ -588,5 +800,8 @@ FileOpResult FileOperation::Run() { return Engine_->Run(); }
 void FileOperation::Cancel() { Engine_->Cancel_ = true; }
 bool FileOperation::IsCancelled() const { return Engine_->Cancel_.load(); }
 void FileOperation::SetRenameCall(RenameCall rename) { Engine_->Rename_ = std::move(rename); }
+void FileOperation::SetFlushCall(FlushCall flush) { Engine_->Flush_ = std::move(flush); }
+void FileOperation::SetUnlinkCall(UnlinkCall unlink) { Engine_->Unlink_ = std::move(unlink); }
+void FileOperation::SetBetweenObjects(ObjectHook hook) { Engine_->BetweenObjects_ = std::move(hook); }
 
 }  // namespace zarn

@@ -96,6 +96,13 @@ struct FileOpResult {
 // The system's rename; replaced by tests to force EXDEV and other failures.
 // Same contract as renameat2(AT_FDCWD, from, AT_FDCWD, to, flags).
 using RenameCall = std::function<int(const char* from, const char* to, unsigned flags)>;
+// The system's syncfs and unlinkat, with which a move that copies removes its
+// sources once their copies are on the device; replaced by tests to record
+// their order. Same contracts as syncfs(fd) and unlinkat(folder, name, flags).
+using FlushCall = std::function<int(int fd)>;
+using UnlinkCall = std::function<int(int folder, const char* name, int flags)>;
+// Called on the operation's thread after each object with its source's full path.
+using ObjectHook = std::function<void(const QString& source)>;
 
 class FileOperation {
  public:
@@ -110,7 +117,11 @@ class FileOperation {
   void Cancel();
   bool IsCancelled() const;
 
+  // Test seams; call before Run.
   void SetRenameCall(RenameCall rename);
+  void SetFlushCall(FlushCall flush);
+  void SetUnlinkCall(UnlinkCall unlink);
+  void SetBetweenObjects(ObjectHook hook);
 
  private:
   class Engine;

@@ -35,29 +35,25 @@ class FdCloser {
   int Fd_;
 };
 
-// Unlinks a created path unless the copy was committed.
+// Unlinks a created name unless the copy was committed.
 class RemoveUnlessKept {
  public:
-  explicit RemoveUnlessKept(QByteArray path) : Path_(std::move(path)) {}
+  RemoveUnlessKept(int folder, QByteArray name) : Folder_(folder), Name_(std::move(name)) {}
   ~RemoveUnlessKept() {
-    if (!Kept_) ::unlink(Path_.constData());
+    if (!Kept_) ::unlinkat(Folder_, Name_.constData(), 0);
   }
   void Keep() { Kept_ = true; }
 
  private:
-  QByteArray Path_;
+  int Folder_;
+  QByteArray Name_;
   bool Kept_ = false;
 };
 
-QByteArray FolderOf(const QByteArray& path) {
-  const qsizetype slash = path.lastIndexOf('/');
-  return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
-}
-
 // A short random name in the target's folder; short so it never exceeds NAME_MAX.
-QByteArray TemporaryName(const QByteArray& target) {
+QByteArray TemporaryName() {
   static thread_local std::mt19937_64 random{std::random_device{}()};
-  return FolderOf(target) + "/.zarn-" + QByteArray::number(quint64(random()), 36) + ".part";
+  return ".zarn-" + QByteArray::number(quint64(random()), 36) + ".part";
 }
 
 bool Cancelled(const CopyContext& context) { return context.Cancel && context.Cancel->load(); }
@@ -127,36 +123,40 @@ int ApplyAttributes(int fd, const struct stat& info) {
 }
 
 // Ownership and times of an object that cannot be opened (a link or a node).
-void ApplyAttributesAt(const QByteArray& path, const struct stat& info, bool setMode) {
-  if (::fchownat(AT_FDCWD, path.constData(), info.st_uid, info.st_gid, AT_SYMLINK_NOFOLLOW) != 0)
-    ::fchownat(AT_FDCWD, path.constData(), uid_t(-1), info.st_gid, AT_SYMLINK_NOFOLLOW);
-  if (setMode) ::chmod(path.constData(), info.st_mode & 0777);
+void ApplyAttributesAt(const PlacedName& target, const struct stat& info, bool setMode) {
+  const char* name = target.Name.constData();
+  if (::fchownat(target.Folder, name, info.st_uid, info.st_gid, AT_SYMLINK_NOFOLLOW) != 0)
+    ::fchownat(target.Folder, name, uid_t(-1), info.st_gid, AT_SYMLINK_NOFOLLOW);
+  if (setMode) ::fchmodat(target.Folder, name, info.st_mode & 0777, 0);
   const struct timespec times[2] = {info.st_atim, info.st_mtim};
-  ::utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW);
+  ::utimensat(target.Folder, name, times, AT_SYMLINK_NOFOLLOW);
 }
 
-// Creates the object through `create` at the target or beside it, then puts it in place.
+// Creates the object through `create` (given a name in the target's folder) at
+// the target or beside it, then puts it in place.
 template <typename Create>
-ErrorOrDone CreatePlaced(const QByteArray& target, Placement placement, Create create) {
-  QByteArray path = target;
+ErrorOrDone CreatePlaced(const PlacedName& target, Placement placement, Create create) {
+  QByteArray name = target.Name;
   for (int attempt = 0;; ++attempt) {
-    if (placement == Placement::BesideTarget) path = TemporaryName(target);
-    if (create(path)) break;
-    if (errno != EEXIST || placement == Placement::AtTarget || attempt > 100) return ErrorAt(target);
+    if (placement == Placement::BesideTarget) name = TemporaryName();
+    if (create(name)) break;
+    if (errno != EEXIST || placement == Placement::AtTarget || attempt > 100) return ErrorAt(target.Path);
   }
-  if (placement == Placement::BesideTarget && ::rename(path.constData(), target.constData()) != 0) {
+  if (placement == Placement::BesideTarget &&
+      ::renameat(target.Folder, name.constData(), target.Folder, target.Name.constData()) != 0) {
     const int code = errno;
-    ::unlink(path.constData());
-    return ErrorAt(target, code);
+    ::unlinkat(target.Folder, name.constData(), 0);
+    return ErrorAt(target.Path, code);
   }
   return Done{};
 }
 
-int OpenNewFile(const QByteArray& target, Placement placement, QByteArray& writtenPath) {
+int OpenNewFile(const PlacedName& target, Placement placement, QByteArray& writtenName) {
   for (int attempt = 0;; ++attempt) {
-    writtenPath = placement == Placement::BesideTarget ? TemporaryName(target) : target;
+    writtenName = placement == Placement::BesideTarget ? TemporaryName() : target.Name;
     // Private while written: the final mode comes when the data is complete.
-    const int fd = ::open(writtenPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = ::openat(target.Folder, writtenName.constData(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0 || errno != EEXIST || placement == Placement::AtTarget || attempt > 100) return fd;
   }
 }
@@ -167,71 +167,71 @@ OsError ChangedWhileCopied(const QByteArray& path) {
   return OsError::WithText(QStringLiteral("Объект изменился во время копирования"), FromNativeName(path));
 }
 
-ErrorOrDone CopyFileData(const QByteArray& source, const QByteArray& target, Placement placement,
+ErrorOrDone CopyFileData(const PlacedName& source, const PlacedName& target, Placement placement,
                          CopyContext& context) {
   // O_NONBLOCK: a FIFO swapped in for the file must not hang the copy.
-  const int from = ::open(source.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (from < 0) return ErrorAt(source);
+  const int from =
+      ::openat(source.Folder, source.Name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (from < 0) return ErrorAt(source.Path);
   FdCloser fromCloser(from);
   struct stat before;
-  if (::fstat(from, &before) != 0) return ErrorAt(source);
-  if (!S_ISREG(before.st_mode)) return ChangedWhileCopied(source);
+  if (::fstat(from, &before) != 0) return ErrorAt(source.Path);
+  if (!S_ISREG(before.st_mode)) return ChangedWhileCopied(source.Path);
   ::fcntl(from, F_SETFL, 0);
   ::posix_fadvise(from, 0, 0, POSIX_FADV_SEQUENTIAL);
 
-  QByteArray writtenPath;
-  const int to = OpenNewFile(target, placement, writtenPath);
-  if (to < 0) return ErrorAt(target);
+  QByteArray writtenName;
+  const int to = OpenNewFile(target, placement, writtenName);
+  if (to < 0) return ErrorAt(target.Path);
   FdCloser toCloser(to);
-  RemoveUnlessKept remover(writtenPath);
+  RemoveUnlessKept remover(target.Folder, writtenName);
 
   if (const int code = CopyToEnd(from, to, before.st_size > 0, context); code != 0)
-    return code == ECANCELED ? OsError(ECANCELED, FromNativeName(source)) : ErrorAt(target, code);
+    return code == ECANCELED ? OsError(ECANCELED, FromNativeName(source.Path)) : ErrorAt(target.Path, code);
   struct stat after;
-  if (::fstat(from, &after) != 0) return ErrorAt(source);
-  if (!SameVersion(before, after)) return ChangedWhileCopied(source);
-  if (const int code = ApplyAttributes(to, before); code != 0) return ErrorAt(target, code);
-  if (!toCloser.Close()) return ErrorAt(target);
-  if (placement == Placement::BesideTarget && ::rename(writtenPath.constData(), target.constData()) != 0)
-    return ErrorAt(target);
+  if (::fstat(from, &after) != 0) return ErrorAt(source.Path);
+  if (!SameVersion(before, after)) return ChangedWhileCopied(source.Path);
+  if (const int code = ApplyAttributes(to, before); code != 0) return ErrorAt(target.Path, code);
+  if (!toCloser.Close()) return ErrorAt(target.Path);
+  if (placement == Placement::BesideTarget &&
+      ::renameat(target.Folder, writtenName.constData(), target.Folder, target.Name.constData()) != 0)
+    return ErrorAt(target.Path);
   remover.Keep();
   return Done{};
 }
 
-ErrorOrDone CopyLink(const QByteArray& source, const struct stat& info, const QByteArray& target,
+ErrorOrDone CopyLink(const PlacedName& source, const struct stat& info, const PlacedName& target,
                      Placement placement) {
   QByteArray text(info.st_size > 0 ? info.st_size + 1 : 4096, Qt::Uninitialized);
-  const ssize_t length = ::readlink(source.constData(), text.data(), std::size_t(text.size()));
-  if (length < 0) return ErrorAt(source);
-  if (length >= text.size()) return ChangedWhileCopied(source);
+  const ssize_t length = ::readlinkat(source.Folder, source.Name.constData(), text.data(), std::size_t(text.size()));
+  if (length < 0) return ErrorAt(source.Path);
+  if (length >= text.size()) return ChangedWhileCopied(source.Path);
   text.truncate(length);
-  QByteArray placedAt;
-  auto result = CreatePlaced(target, placement, [&](const QByteArray& path) {
-    placedAt = path;
-    return ::symlink(text.constData(), path.constData()) == 0;
+  auto result = CreatePlaced(target, placement, [&](const QByteArray& name) {
+    return ::symlinkat(text.constData(), target.Folder, name.constData()) == 0;
   });
   if (result) ApplyAttributesAt(target, info, false);
   return result;
 }
 
-ErrorOrDone CopyNode(const QByteArray&, const struct stat& info, const QByteArray& target, Placement placement) {
-  auto result = CreatePlaced(target, placement, [&](const QByteArray& path) {
-    return ::mknod(path.constData(), (info.st_mode & S_IFMT) | 0600, info.st_rdev) == 0;
+ErrorOrDone CopyNode(const struct stat& info, const PlacedName& target, Placement placement) {
+  auto result = CreatePlaced(target, placement, [&](const QByteArray& name) {
+    return ::mknodat(target.Folder, name.constData(), (info.st_mode & S_IFMT) | 0600, info.st_rdev) == 0;
   });
   if (result) ApplyAttributesAt(target, info, true);
   return result;
 }
 
-ErrorOrDone MakeFolder(const QByteArray& target) {
-  if (::mkdir(target.constData(), 0700) != 0) return ErrorAt(target);
+ErrorOrDone MakeFolder(const PlacedName& target) {
+  if (::mkdirat(target.Folder, target.Name.constData(), 0700) != 0) return ErrorAt(target.Path);
   return Done{};
 }
 
-ErrorOrDone FinishFolder(const QByteArray& target, const struct stat& info) {
-  const int fd = ::open(target.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return ErrorAt(target);
+ErrorOrDone FinishFolder(const PlacedName& target, const struct stat& info) {
+  const int fd = ::openat(target.Folder, target.Name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return ErrorAt(target.Path);
   FdCloser closer(fd);
-  if (const int code = ApplyAttributes(fd, info); code != 0) return ErrorAt(target, code);
+  if (const int code = ApplyAttributes(fd, info); code != 0) return ErrorAt(target.Path, code);
   return Done{};
 }
 

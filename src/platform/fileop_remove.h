@@ -1,9 +1,9 @@
 #pragma once
-// Deletion for good without the trash. The walk works on descriptors
-// (openat/unlinkat with O_NOFOLLOW): it never follows a link out of the tree,
+// Deletion for good without the trash. The walk is the folder walker's, on
+// descriptors (openat/unlinkat with O_NOFOLLOW): it never follows a link out of the tree,
 // even one swapped in for a folder during the walk, it does not enter other
 // file systems mounted inside the tree, and it works on trees deeper than
-// PATH_MAX because it never builds a full path.
+// PATH_MAX because it never opens anything by a full path.
 
 #include <QByteArray>
 

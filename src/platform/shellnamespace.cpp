@@ -4,7 +4,6 @@
 #include <QMimeDatabase>
 #include <QRegularExpression>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +12,7 @@
 #include <cstring>
 
 #include "platform/filenames.h"
+#include "platform/folderwalk.h"
 #include "platform/shellicons.h"
 #include "platform/volumes.h"
 
@@ -30,61 +30,43 @@ QByteArray HomePathBytes() {
 
 bool IsFolderKind(ItemKind kind) { return kind != ItemKind::File; }
 
-// Classifies a directory entry; `type` is its d_type (DT_UNKNOWN when the file
-// system does not say).
-ItemKind KindOfEntry(int folderFd, const char* name, unsigned char type) {
-  struct stat info;
-  if (type == DT_UNKNOWN) {
-    if (::fstatat(folderFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0) return ItemKind::File;
-    if (S_ISDIR(info.st_mode)) return ItemKind::Folder;
-    if (!S_ISLNK(info.st_mode)) return ItemKind::File;
-    type = DT_LNK;
-  }
-  if (type == DT_DIR) return ItemKind::Folder;
-  if (type != DT_LNK) return ItemKind::File;
-  const bool toFolder = ::fstatat(folderFd, name, &info, 0) == 0 && S_ISDIR(info.st_mode);
-  return toFolder ? ItemKind::FolderLink : ItemKind::File;
+// Classifies a directory entry: links count by what they lead to, so a link
+// to a folder can be browsed like one.
+ItemKind KindOfEntry(const FolderReader& reader, const FolderEntry& entry) {
+  const EntryType own = reader.ResolveType(entry, LinkPolicy::DoNotFollow);
+  if (own == EntryType::Folder) return ItemKind::Folder;
+  if (own != EntryType::Link) return ItemKind::File;
+  return reader.ResolveType(entry, LinkPolicy::Follow) == EntryType::Folder ? ItemKind::FolderLink : ItemKind::File;
 }
 
-// Reads a folder with getdents64 on its descriptor, one buffer at a time.
+// Reads a folder through the folder walker's reader, one buffer at a time.
 class FileSystemEnumerator final : public IdEnumerator {
  public:
-  FileSystemEnumerator(int fd, std::uint32_t flags) : Fd_(fd), Flags_(flags) {}
-  ~FileSystemEnumerator() override { ::close(Fd_); }
+  FileSystemEnumerator(FolderHandle folder, std::uint32_t flags) : Folder_(std::move(folder)), Flags_(flags) {
+    Reader_.Start(Folder_);
+  }
 
+  // An error mid-listing ends it with what was read.
   IdListPtr Next() override {
-    for (;;) {
-      if (Position_ >= Filled_ && !Refill()) return nullptr;
-      const auto* entry = reinterpret_cast<const dirent64*>(Buffer_ + Position_);
-      Position_ += entry->d_reclen;
+    FolderEntry entry;
+    while (Reader_.Next(entry)) {
       if (IdListPtr child = Accept(entry)) return child;
     }
+    return nullptr;
   }
 
  private:
-  bool Refill() {
-    const ssize_t read = ::getdents64(Fd_, Buffer_, sizeof Buffer_);
-    if (read <= 0) return false;  // an error mid-listing ends it with what was read
-    Filled_ = size_t(read);
-    Position_ = 0;
-    return true;
-  }
-
-  IdListPtr Accept(const dirent64* entry) const {
-    const char* name = entry->d_name;
-    if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) return nullptr;
-    if (name[0] == '.' && !(Flags_ & SHCONTF_INCLUDEHIDDEN)) return nullptr;
-    const ItemKind kind = KindOfEntry(Fd_, name, entry->d_type);
+  IdListPtr Accept(const FolderEntry& entry) const {
+    if (entry.Name[0] == '.' && !(Flags_ & SHCONTF_INCLUDEHIDDEN)) return nullptr;
+    const ItemKind kind = KindOfEntry(Reader_, entry);
     const bool wanted = IsFolderKind(kind) ? (Flags_ & SHCONTF_FOLDERS) : (Flags_ & SHCONTF_NONFOLDERS);
     if (!wanted) return nullptr;
-    return MakeShellChild(kind, QByteArray::fromRawData(name, qsizetype(std::strlen(name))));
+    return MakeShellChild(kind, QByteArray::fromRawData(entry.Name, entry.Length));
   }
 
-  int Fd_;
+  FolderHandle Folder_;
   std::uint32_t Flags_;
-  alignas(dirent64) char Buffer_[64 * 1024];
-  size_t Filled_ = 0;
-  size_t Position_ = 0;
+  FolderReader Reader_;
 };
 
 // A fixed list of children (desktop, computer).
@@ -146,9 +128,9 @@ class FileSystemFolder final : public ShellFolder {
   explicit FileSystemFolder(QByteArray path) : Path_(std::move(path)) {}
 
   ErrorOr<std::unique_ptr<IdEnumerator>> EnumObjects(std::uint32_t flags) override {
-    const int fd = ::open(Path_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return OsError(errno, FromNativeName(Path_));
-    return std::unique_ptr<IdEnumerator>(std::make_unique<FileSystemEnumerator>(fd, flags));
+    auto folder = FolderHandle::Open(Path_, LinkPolicy::Follow);
+    if (folder.IsError()) return folder.Error();
+    return std::unique_ptr<IdEnumerator>(std::make_unique<FileSystemEnumerator>(folder.TakeValue(), flags));
   }
 
   void MakeSortKeys(int column, const std::vector<ConstItemIdList>& children, SortKeys& keys) override {

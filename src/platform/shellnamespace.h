@@ -14,8 +14,8 @@
 // "/" component by component, so going up from /home/user lists /home, then /,
 // then the computer's volumes.
 //
-// Folders are listed with openat/getdents on a directory descriptor, not with
-// QDir, which silently drops names that are not valid UTF-8.
+// Folders are listed through the folder walker (platform/folderwalk.h), not
+// with QDir, which silently drops names that are not valid UTF-8.
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,5 @@
 #include "platform/treesize.h"
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,10 +8,11 @@
 #include <deque>
 #include <mutex>
 #include <set>
-#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "platform/folderwalk.h"
 
 namespace zarn {
 namespace {
@@ -28,8 +27,8 @@ class TreeWalk {
  public:
   TreeWalk(const std::atomic<bool>& stop, int threads) : Stop_(stop), Threads_(threads) {}
 
-  void Start(int rootFd, WalkPriority priority) {
-    Queue_.push_back(rootFd);
+  void Start(FolderHandle root, WalkPriority priority) {
+    Queue_.push_back(std::move(root));
     for (int i = 0; i < Threads_; ++i) Workers_.emplace_back([this, priority] { Work(priority); });
   }
 
@@ -78,18 +77,18 @@ class TreeWalk {
     }
     Tally tally;
     while (true) {
-      int folderFd = -1;
+      FolderHandle folder;
       {
         std::unique_lock lock(Mutex_);
         ++Idle_;
         WorkChanged_.wait(lock, [&] { return !Queue_.empty() || Busy_ == 0 || Stopping(); });
         --Idle_;
         if (Queue_.empty() || Stopping()) break;
-        folderFd = Queue_.front();
+        folder = std::move(Queue_.front());
         Queue_.pop_front();
         ++Busy_;
       }
-      WalkFolder(folderFd, tally);
+      WalkFolder(std::move(folder), tally);
       Publish(tally);
       std::lock_guard lock(Mutex_);
       --Busy_;
@@ -97,7 +96,6 @@ class TreeWalk {
     }
     std::lock_guard lock(Mutex_);
     // A stop leaves shared folders unwalked: close them.
-    for (int fd : Queue_) ::close(fd);
     Queue_.clear();
     if (++Exited_ == Threads_) {
       Finished_ = true;
@@ -112,77 +110,63 @@ class TreeWalk {
     tally = Tally{};
   }
 
+  // Walks the tree below one folder, handing subfolders to idle walkers as it goes.
+  class FolderCounter final : public TreeVisitor {
+   public:
+    FolderCounter(TreeWalk& walk, Tally& tally) : Walk_(walk), Tally_(tally) {}
+
+    EnterStep Enter(FolderHandle& folder, const QByteArray& name) override {
+      // A shared folder is looked at by the walker that takes it.
+      if (!name.isEmpty() && Walk_.ShareFolder(folder)) return EnterStep::Skip;
+      if (!Walk_.FirstVisit(folder)) return EnterStep::Skip;
+      Walk_.Folders_.fetch_add(1, std::memory_order_relaxed);
+      return EnterStep::Read;
+    }
+
+    WalkStep Visit(const FolderHandle& folder, const FolderEntry& entry) override {
+      if (Walk_.Stopping()) return WalkStep::Stop;
+      if (entry.Type == EntryType::Folder) return WalkStep::Descend;
+      auto info = folder.StatEntry(entry.Name, LinkPolicy::DoNotFollow);
+      if (info.IsError()) return WalkStep::Next;  // vanished meanwhile
+      if (S_ISDIR(info.Value().st_mode)) return WalkStep::Descend;  // file systems that give no d_type
+      Tally_.Bytes += info.Value().st_size;
+      ++Tally_.Files;
+      if (++Tally_.Pending >= PublishEvery) Walk_.Publish(Tally_);
+      return WalkStep::Next;
+    }
+
+    void EnterFailed(const FolderHandle&, const QByteArray&, const OsError&) override { Walk_.CountUnreadable(); }
+    void Failed(const OsError&) override { Walk_.CountUnreadable(); }
+    bool Stopped() override { return Walk_.Stopping(); }
+
+   private:
+    TreeWalk& Walk_;
+    Tally& Tally_;
+  };
+
+  void CountUnreadable() { Unreadable_.fetch_add(1, std::memory_order_relaxed); }
+
   // False when the folder was entered before (a loop through a bind mount).
-  bool FirstVisit(int folderFd) {
-    struct stat info;
-    if (::fstat(folderFd, &info) != 0) return false;
+  bool FirstVisit(const FolderHandle& folder) {
+    auto info = folder.Stat();
+    if (info.IsError()) return false;
     std::lock_guard lock(VisitedMutex_);
-    return Visited_.emplace(info.st_dev, info.st_ino).second;
+    return Visited_.emplace(info.Value().st_dev, info.Value().st_ino).second;
   }
 
-  // Takes ownership of `folderFd`.
-  void WalkFolder(int folderFd, Tally& tally) {
-    if (!FirstVisit(folderFd)) {
-      ::close(folderFd);
-      return;
-    }
-    Folders_.fetch_add(1, std::memory_order_relaxed);
-    std::vector<std::string> subfolders;
-    if (!ListFolder(folderFd, tally, subfolders)) Unreadable_.fetch_add(1, std::memory_order_relaxed);
-    for (const std::string& name : subfolders) {
-      if (Stopping()) break;
-      const int subFd = ::openat(folderFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-      if (subFd < 0) {
-        Unreadable_.fetch_add(1, std::memory_order_relaxed);
-        continue;
-      }
-      if (!ShareFolder(subFd)) WalkFolder(subFd, tally);
-    }
-    ::close(folderFd);
+  void WalkFolder(FolderHandle folder, Tally& tally) {
+    FolderCounter counter(*this, tally);
+    WalkTree(std::move(folder), counter);
   }
 
   // Hands a folder to an idle walker; false when nobody is waiting for work.
-  bool ShareFolder(int folderFd) {
+  bool ShareFolder(FolderHandle& folder) {
     if (Idle_.load(std::memory_order_relaxed) == 0) return false;
     std::lock_guard lock(Mutex_);
     if (Idle_ == 0 || Queue_.size() >= std::size_t(Threads_)) return false;
-    Queue_.push_back(folderFd);
+    Queue_.push_back(std::move(folder));
     WorkChanged_.notify_one();
     return true;
-  }
-
-  // Counts the folder's non-folder entries and collects its subfolders.
-  bool ListFolder(int folderFd, Tally& tally, std::vector<std::string>& subfolders) {
-    alignas(8) static thread_local char buffer[64 * 1024];
-    while (!Stopping()) {
-      const ssize_t length = ::getdents64(folderFd, buffer, sizeof buffer);
-      if (length == 0) return true;
-      if (length < 0) return false;
-      for (ssize_t offset = 0; offset < length;) {
-        const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
-        offset += entry->d_reclen;
-        CountEntry(folderFd, entry->d_name, entry->d_type, tally, subfolders);
-      }
-    }
-    return true;
-  }
-
-  void CountEntry(int folderFd, const char* name, unsigned char type, Tally& tally,
-                  std::vector<std::string>& subfolders) {
-    if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) return;
-    if (type == DT_DIR) {
-      subfolders.emplace_back(name);
-      return;
-    }
-    struct stat info;
-    if (::fstatat(folderFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0) return;  // vanished meanwhile
-    if (S_ISDIR(info.st_mode)) {  // file systems that give no d_type
-      subfolders.emplace_back(name);
-      return;
-    }
-    tally.Bytes += info.st_size;
-    ++tally.Files;
-    if (++tally.Pending >= PublishEvery) Publish(tally);
   }
 
   const std::atomic<bool>& Stop_;
@@ -192,7 +176,7 @@ class TreeWalk {
   std::mutex Mutex_;
   std::condition_variable WorkChanged_;
   std::condition_variable DoneChanged_;
-  std::deque<int> Queue_;  // protected by Mutex_: opened folders waiting for a walker
+  std::deque<FolderHandle> Queue_;  // protected by Mutex_: opened folders waiting for a walker
   int Busy_ = 0;           // protected by Mutex_
   int Exited_ = 0;         // protected by Mutex_
   bool Finished_ = false;  // protected by Mutex_
@@ -211,8 +195,8 @@ class TreeWalk {
 
 TreeSizeResult WalkTreeSize(const QByteArray& folder, const std::atomic<bool>& stop, const TreeSizeReport& report,
                             const TreeSizeOptions& options) {
-  const int rootFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (rootFd < 0) {
+  auto root = FolderHandle::Open(folder, LinkPolicy::Follow);
+  if (root.IsError()) {
     TreeSizeResult result;
     result.RootMissing = true;
     result.Stopped = stop.load();
@@ -220,7 +204,7 @@ TreeSizeResult WalkTreeSize(const QByteArray& folder, const std::atomic<bool>& s
     return result;
   }
   TreeWalk walk(stop, options.Threads < 1 ? 1 : options.Threads);
-  walk.Start(rootFd, options.Priority);
+  walk.Start(root.TakeValue(), options.Priority);
   walk.ReportUntilDone(report, options.ReportInterval);
   TreeSizeResult result = walk.Result();
   if (report) report(result.Bytes, true);

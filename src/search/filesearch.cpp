@@ -36,41 +36,84 @@ QString UpperLatin(QString text) {
   return text;
 }
 
-// Reads folders one at a time, keeping their entries and putting their visible
-// subfolders onto a stack.
-class TSubfolderLister {
- public:
-  TSubfolderLister(std::vector<TListedFolder>& pending, const TCollectControl& control, qsizetype keepBytes)
-      : Pending_(pending), Control_(control), KeepBytesLeft_(keepBytes) {}
+bool IsStopped(const TCollectControl& control) { return control.Stop != nullptr && control.Stop->load(); }
 
-  void List(TListedFolder& folder, LinkPolicy links) {
-    if (!Reader_.Open(folder.Path, links)) return;
+// Collects the folders in search order while the walker reads them, keeping
+// their entries and entering their visible subfolders. The walker enters a
+// folder's subfolders in reverse listing order, each walked whole before the
+// next: the order of `Pending_` used as a stack.
+class TFolderCollector final : public TreeVisitor {
+ public:
+  TFolderCollector(TListedFolder& start, const TCollectControl& control, qsizetype keepBytes)
+      : Start_(start), Control_(control), KeepBytesLeft_(keepBytes) {}
+
+  EnterStep Enter(FolderHandle& folder, const QByteArray& name) override {
+    FinishCurrent();
+    Current_ = name.isEmpty() ? &Start_ : TakePending();
     // A folder reached twice (a bind mount inside itself) is searched but not entered again.
-    const bool firstVisit = FirstVisit();
-    const QByteArray prefix = folder.Path + '/';
-    int files = 0;
-    TFolderEntry entry;
-    while (Reader_.Next(entry)) {
-      const EntryType type = Reader_.ResolveType(entry, LinkPolicy::DoNotFollow);
-      folder.Entries.append(char(type)).append(entry.Name, entry.Length).append('\0');
-      if (type == EntryType::Folder) {
-        if (firstVisit && !IsHiddenName(entry.Name, entry.Length)) {
-          Pending_.push_back({prefix + QByteArray(entry.Name, entry.Length), {}, false});
-          ++Listed_;
-        }
-      } else if (++files > kFilesBetweenCounts) {
-        if (Control_.ShowListed) Control_.ShowListed(Listed_);
-        files = 0;
-      }
+    auto info = folder.Stat();
+    FirstVisit_ = info.IsError() || Visited_.insert({info.Value().st_dev, info.Value().st_ino}).second;
+    Files_ = 0;
+    Complete_ = true;
+    return EnterStep::Read;
+  }
+
+  WalkStep Visit(const FolderHandle& folder, const FolderEntry& entry) override {
+    const EntryType type = ResolveType(folder, entry, LinkPolicy::DoNotFollow);
+    Current_->Entries.append(char(type)).append(entry.Name, entry.Length).append('\0');
+    if (type == EntryType::Folder) {
+      if (!FirstVisit_ || IsHiddenName(entry.Name, entry.Length)) return WalkStep::Next;
+      Pending_.push_back({Current_->Path + '/' + entry.NameBytes(), {}, false});
+      ++Listed_;
+      return WalkStep::Descend;
     }
-    const bool complete = Reader_.Error() == 0;
-    Reader_.Close();
-    Keep(folder, complete);
+    if (++Files_ > kFilesBetweenCounts) {
+      if (Control_.ShowListed) Control_.ShowListed(Listed_);
+      Files_ = 0;
+    }
+    return WalkStep::Next;
+  }
+
+  // A folder that cannot be read stays in the order and yields nothing.
+  void EnterFailed(const FolderHandle&, const QByteArray&, const OsError&) override {
+    FinishCurrent();
+    Current_ = TakePending();
+    Complete_ = false;
+    FinishCurrent();
+  }
+
+  void Failed(const OsError&) override { Complete_ = false; }
+
+  bool Stopped() override {
+    if (Control_.BeforeFolder) Control_.BeforeFolder();
+    return IsStopped(Control_);
+  }
+
+  // The search order: the start folder first; after a stop, the folders
+  // reached so far without it.
+  std::vector<TListedFolder> TakeOrder(bool stopped) {
+    FinishCurrent();
+    if (stopped) {
+      Ordered_.insert(Ordered_.end(), std::make_move_iterator(Pending_.rbegin()),
+                      std::make_move_iterator(Pending_.rend()));
+    } else {
+      Ordered_.insert(Ordered_.begin(), std::move(Start_));
+    }
+    return std::move(Ordered_);
   }
 
  private:
-  void Keep(TListedFolder& folder, bool complete) {
-    folder.Kept = complete && folder.Entries.size() <= KeepBytesLeft_;
+  TListedFolder* TakePending() {
+    Ordered_.push_back(std::move(Pending_.back()));
+    Pending_.pop_back();
+    return &Ordered_.back();
+  }
+
+  void FinishCurrent() {
+    if (Current_ == nullptr) return;
+    TListedFolder& folder = *Current_;
+    Current_ = nullptr;
+    folder.Kept = Complete_ && folder.Entries.size() <= KeepBytesLeft_;
     if (folder.Kept) {
       KeepBytesLeft_ -= folder.Entries.size();
       folder.Entries.squeeze();
@@ -79,22 +122,19 @@ class TSubfolderLister {
     }
   }
 
-  bool FirstVisit() {
-    quint64 device = 0;
-    quint64 inode = 0;
-    if (!Reader_.Identity(&device, &inode)) return true;
-    return Visited_.insert({device, inode}).second;
-  }
-
-  std::vector<TListedFolder>& Pending_;
+  TListedFolder& Start_;
   const TCollectControl& Control_;
   qsizetype KeepBytesLeft_;
-  TFolderReader Reader_;
+  std::vector<TListedFolder> Ordered_;
+  std::vector<TListedFolder> Pending_;
+  TListedFolder* Current_ = nullptr;
   std::set<std::pair<quint64, quint64>> Visited_;
+  bool FirstVisit_ = true;
+  bool Complete_ = true;
+  int Files_ = 0;
   qsizetype Listed_ = 0;
 };
 
-bool IsStopped(const TCollectControl& control) { return control.Stop != nullptr && control.Stop->load(); }
 
 }  // namespace
 
@@ -112,24 +152,17 @@ QString TrimSearchText(const QString& text) {
 std::vector<TListedFolder> CollectListedFolders(const QByteArray& startFolder, const TCollectControl& control,
                                                 qsizetype keepBytes) {
   if (!IsExistingFolder(startFolder)) return {};
-  std::vector<TListedFolder> ordered;
-  std::vector<TListedFolder> pending;
-  TSubfolderLister lister(pending, control, keepBytes);
   TListedFolder start{startFolder, {}, false};
-  lister.List(start, LinkPolicy::Follow);
-  while (!pending.empty()) {
-    if (control.BeforeFolder) control.BeforeFolder();
-    if (IsStopped(control)) {
-      ordered.insert(ordered.end(), std::make_move_iterator(pending.rbegin()),
-                     std::make_move_iterator(pending.rend()));
-      return ordered;
-    }
-    ordered.push_back(std::move(pending.back()));
-    pending.pop_back();
-    lister.List(ordered.back(), LinkPolicy::DoNotFollow);
+  TFolderCollector collector(start, control, keepBytes);
+  auto top = FolderHandle::Open(startFolder, LinkPolicy::Follow);
+  bool stopped = false;
+  if (top) {
+    WalkOptions options;
+    options.Order = SiblingOrder::Reversed;
+    options.Dots = DotEntries::Include;
+    stopped = !WalkTree(top.TakeValue(), collector, options) && IsStopped(control);
   }
-  ordered.insert(ordered.begin(), std::move(start));
-  return ordered;
+  return collector.TakeOrder(stopped);
 }
 
 std::vector<QByteArray> CollectFolders(const QByteArray& startFolder, const TCollectControl& control) {
@@ -143,14 +176,20 @@ class TEntrySource {
  public:
   bool Open(const TListedFolder& folder, LinkPolicy links) {
     Kept_ = nullptr;
-    if (!folder.Kept) return Reader_.Open(folder.Path, links);
+    if (!folder.Kept) {
+      auto handle = FolderHandle::Open(folder.Path, links);
+      if (handle.IsError()) return false;
+      Folder_ = handle.TakeValue();
+      Reader_.Start(Folder_);
+      return true;
+    }
     // A folder removed since it was read has nothing left to find.
     if (!IsExistingFolder(folder.Path)) return false;
     Kept_ = &folder.Entries;
     Position_ = 0;
     return true;
   }
-  bool Next(TFolderEntry& entry) {
+  bool Next(FolderEntry& entry) {
     if (Kept_ == nullptr) return Reader_.Next(entry);
     if (Position_ >= Kept_->size()) return false;
     const char* record = Kept_->constData() + Position_;
@@ -161,12 +200,13 @@ class TEntrySource {
     return true;
   }
   void Close() {
-    Reader_.Close();
+    Folder_.Close();
     Kept_ = nullptr;
   }
 
  private:
-  TFolderReader Reader_;
+  FolderHandle Folder_;
+  FolderReader Reader_{DotEntries::Include};
   const QByteArray* Kept_ = nullptr;
   qsizetype Position_ = 0;
 };
@@ -266,11 +306,9 @@ std::vector<TFileSearch::TCandidate> TFileSearch::MatchingEntries(TEntrySource& 
   if (!source.Open(folder, isStart ? LinkPolicy::Follow : LinkPolicy::DoNotFollow)) return candidates;
   // The root has no "." and ".." to show, as a drive's root has none.
   const bool isRoot = folder.Path.isEmpty();
-  TFolderEntry entry;
+  FolderEntry entry;
   while (source.Next(entry)) {
-    const bool dotEntry = IsHiddenName(entry.Name, entry.Length) && entry.Length <= 2 &&
-                          (entry.Length == 1 || entry.Name[1] == '.');
-    if ((isRoot && dotEntry) || !mask.Mask.Matches(entry.Name, entry.Length)) continue;
+    if ((isRoot && IsDotOrDotDot(entry.Name)) || !mask.Mask.Matches(entry.Name, entry.Length)) continue;
     TCandidate candidate;
     candidate.PathBytes = folder.Path + '/' + QByteArray(entry.Name, entry.Length);
     candidate.Path = FromNativeName(candidate.PathBytes);

@@ -31,7 +31,7 @@
 #include <optional>
 #include <vector>
 
-#include "search/folderreader.h"
+#include "platform/folderwalk.h"
 #include "search/searchfields.h"
 #include "search/textlookahead.h"
 

@@ -5,16 +5,18 @@
 #include <algorithm>
 
 #include "platform/filenames.h"
-#include "search/folderreader.h"
+#include "platform/folderwalk.h"
 
 namespace zarn {
 namespace {
 
 QStringList VisibleSubfolders(const QString& folder) {
   QStringList names;
-  TFolderReader reader;
-  if (!reader.Open(ToNativeName(folder), LinkPolicy::Follow)) return names;
-  TFolderEntry entry;
+  auto handle = FolderHandle::Open(ToNativeName(folder), LinkPolicy::Follow);
+  if (handle.IsError()) return names;
+  FolderReader reader;
+  reader.Start(handle.Value());
+  FolderEntry entry;
   while (reader.Next(entry)) {
     if (IsHiddenName(entry.Name, entry.Length)) continue;
     if (reader.ResolveType(entry, LinkPolicy::Follow) == EntryType::Folder) {

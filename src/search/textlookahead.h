@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "search/folderreader.h"
+#include "platform/folderwalk.h"
 #include "viewer/codepages.h"
 
 namespace zarn {

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "deeptree.h"
 #include "fakefileopquestions.h"
 #include "platform/filenames.h"
 #include "platform/fileop_remove.h"
@@ -257,6 +258,18 @@ TEST(FileOpCopy, UnreadableFileIsSkippedAndTheOthersAreDone) {
     EXPECT_EQ(ReadAll(tree.PathBytes("dst/z")), "z");
     EXPECT_FALSE(Exists(tree.PathBytes("dst/secret")));
   });
+}
+
+TEST(FileOpCopy, TreeDeeperThanPathMaxIsCopiedWhole) {
+  TempTree tree;
+  tree.CreateDir("src");
+  tree.CreateDir("dst");
+  test::MakeDeepTree(tree.PathBytes("src"));
+  FakeFileOpQuestions questions;
+  const FileOpResult result = Copy({tree.Path("src")}, tree.Path("dst"), questions);
+  EXPECT_TRUE(result.Succeeded()) << questions.Errors.join("\n").toStdString();
+  EXPECT_TRUE(questions.Errors.isEmpty());
+  EXPECT_EQ(test::CompareTrees(tree.PathBytes("src"), tree.PathBytes("dst/src")), "");
 }
 
 TEST(FileOpCopy, RetryAfterAnErrorTriesTheObjectAgain) {

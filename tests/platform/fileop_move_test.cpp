@@ -4,11 +4,14 @@
 
 #include <QDir>
 
+#include <set>
+
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "deeptree.h"
 #include "fakefileopquestions.h"
 #include "platform/fileop_remove.h"
 #include "fileprobes.h"
@@ -159,6 +162,97 @@ TEST(FileOpMove, ToARealOtherFileSystem) {
   ASSERT_TRUE(result.Succeeded()) << questions.Errors.join("\n").toStdString();
   EXPECT_FALSE(Exists(tree.PathBytes("src")));
   EXPECT_EQ(ReadAll(other.Folder() + "/src/d2/f7"), "content 7");
+}
+
+TEST(FileOpMove, TreeDeeperThanPathMaxGoesWholeToATmpfs) {
+  TempTree tree;
+  tree.CreateDir("src");
+  tree.CreateDir("expected");
+  tree.CreateDir("mnt");
+  const QByteArray mountPoint = tree.PathBytes("mnt");
+  if (!MountPrivately() || ::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=16m") != 0)
+    GTEST_SKIP() << "a tmpfs can be mounted only by root: the move across file systems is not tried";
+  test::MakeDeepTree(tree.PathBytes("src"));
+  test::MakeDeepTree(tree.PathBytes("expected"));
+  FakeFileOpQuestions questions;
+  const FileOpResult result = Move({tree.Path("src")}, tree.Path("mnt"), questions);
+  const std::string difference = test::CompareTrees(tree.PathBytes("expected"), mountPoint + "/src");
+  ::umount2(mountPoint.constData(), MNT_DETACH);
+  EXPECT_TRUE(result.Succeeded()) << questions.Errors.join("\n").toStdString();
+  EXPECT_EQ(difference, "");
+  EXPECT_FALSE(Exists(tree.PathBytes("src")));
+}
+
+TEST(FileOpMove, FolderSwappedForALinkMidwayLeadsNowhereOutside) {
+  TempTree tree;
+  tree.CreateFile("src/a/file", "a");
+  tree.CreateFile("src/b/x1", "b1");
+  tree.CreateFile("src/b/x2", "b2");
+  tree.CreateFile("outside/x1", "outside 1");
+  tree.CreateFile("outside/x2", "outside 2");
+  tree.CreateDir("dst");
+  FakeFileOpQuestions questions;
+  const QString swapAfter = tree.Path("src/a/file");
+  const FileOpResult result = Move({tree.Path("src")}, tree.Path("dst"), questions, RenameCrossingDevices, nullptr,
+                                   [&](FileOperation& operation) {
+                                     operation.SetBetweenObjects([&](const QString& done) {
+                                       if (done != swapAfter) return;
+                                       ::rename(tree.PathBytes("src/b").constData(), tree.PathBytes("b-away").constData());
+                                       tree.CreateSymlink("src/b", "../outside");
+                                     });
+                                   });
+  EXPECT_FALSE(result.Succeeded());
+  EXPECT_FALSE(questions.Errors.isEmpty());
+  EXPECT_EQ(ReadAll(tree.PathBytes("outside/x1")), "outside 1");
+  EXPECT_EQ(ReadAll(tree.PathBytes("outside/x2")), "outside 2");
+  EXPECT_NE(ReadAll(tree.PathBytes("dst/src/b/x1")), "outside 1");
+  EXPECT_NE(ReadAll(tree.PathBytes("dst/src/b/x2")), "outside 2");
+  // What was in the folder is kept where it went.
+  EXPECT_EQ(ReadAll(tree.PathBytes("b-away/x1")), "b1");
+  EXPECT_EQ(ReadAll(tree.PathBytes("dst/src/a/file")), "a");
+}
+
+// The path a descriptor of this process stands for.
+QByteArray PathOfDescriptor(int fd) {
+  char path[4096];
+  const ssize_t length = ::readlink(("/proc/self/fd/" + QByteArray::number(fd)).constData(), path, sizeof path);
+  return length < 0 ? QByteArray() : QByteArray(path, length);
+}
+
+TEST(FileOpMove, SourcesGoOnlyAfterTheirCopiesWereFlushed) {
+  TempTree tree;
+  MakeTree(tree, 30);
+  tree.CreateDir("dst");
+  std::set<QByteArray> flushed;  // targets complete at a flush
+  QStringList calls;
+  int early = 0;
+  FakeFileOpQuestions questions;
+  const QByteArray sourceRoot = tree.PathBytes("src");
+  const QByteArray targetRoot = tree.PathBytes("dst/src");
+  const FileOpResult result = Move({tree.Path("src")}, tree.Path("dst"), questions, RenameCrossingDevices, nullptr,
+                                   [&](FileOperation& operation) {
+    operation.SetFlushCall([&](int fd) {
+      calls << QStringLiteral("flush");
+      for (int i = 0; i < 30; ++i) {
+        const QByteArray relative = "/d" + QByteArray::number(i % 5) + "/f" + QByteArray::number(i);
+        if (ReadAll(targetRoot + relative) == "content " + QByteArray::number(i)) flushed.insert(relative);
+      }
+      return ::syncfs(fd);
+    });
+    operation.SetUnlinkCall([&](int folder, const char* name, int flags) {
+      const QByteArray relative = (PathOfDescriptor(folder) + '/' + name).mid(sourceRoot.size());
+      calls << QStringLiteral("unlink");
+      if (!(flags & AT_REMOVEDIR) && !flushed.count(relative)) ++early;
+      return ::unlinkat(folder, name, flags);
+    });
+  });
+  ASSERT_TRUE(result.Succeeded()) << questions.Errors.join("\n").toStdString();
+  EXPECT_EQ(early, 0) << "a source went before its copy was on the device";
+  ASSERT_FALSE(calls.isEmpty());
+  EXPECT_EQ(calls.front(), QStringLiteral("flush"));
+  EXPECT_EQ(calls.count(QStringLiteral("unlink")), 30 + 5 + 1);  // the files, their folders, the top
+  EXPECT_FALSE(Exists(sourceRoot));
+  EXPECT_EQ(ReadAll(targetRoot + "/d4/f29"), "content 29");
 }
 
 TEST(FileOpMove, FolderIntoItselfIsRefused) {

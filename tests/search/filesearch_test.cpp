@@ -221,6 +221,7 @@ TEST_F(FileSearchTest, UnreadableSubfolderIsCountedAndSkipped) {
         const TSearchOutcome outcome = Search("inside", "txt");
         EXPECT_EQ(outcome.End, SearchEnd::Finished);
         EXPECT_EQ(Relative(outcome.Found), QStringList({"open/inside.txt"}));
+        EXPECT_EQ(Engine.FoldersDone(), 3);  // the start, the open folder and the locked one
       },
       {Tree.RootBytes()});
 }

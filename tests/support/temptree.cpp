@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/fileop_remove.h"
+
 namespace zarn::test {
 namespace {
 
@@ -43,26 +45,12 @@ TempTree::TempTree() { Check(Dir_.isValid(), "QTemporaryDir", {}); }
 
 TempTree::~TempTree() {
   RestorePermissions(RootBytes());
-  // QDir cannot remove names that are not UTF-8, so the tree is removed here.
+  // QDir cannot remove names that are not UTF-8 or paths beyond PATH_MAX, so the tree is removed here.
   RemoveTree(RootBytes());
 }
 
-void TempTree::RemoveTree(const QByteArray& path) {
-  struct stat info;
-  if (::lstat(path.constData(), &info) != 0) return;
-  if (S_ISDIR(info.st_mode)) {
-    if (DIR* dir = ::opendir(path.constData())) {
-      while (dirent* entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name != "." && name != "..") RemoveTree(path + '/' + name);
-      }
-      ::closedir(dir);
-    }
-    ::rmdir(path.constData());
-  } else {
-    ::unlink(path.constData());
-  }
-}
+// By descriptors, so that trees deeper than PATH_MAX go too.
+void TempTree::RemoveTree(const QByteArray& path) { (void)zarn::RemoveTree(path); }
 
 QDateTime TempTree::FixedTime() { return QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5), QTimeZone::utc()); }
 
