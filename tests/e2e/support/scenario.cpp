@@ -261,6 +261,7 @@ void TZarnScenario::SelectMainRow(const QString& name) {
   const TUi ui = WaitFor(u"a row "_s + name, [&](const TUi& look) { return RowIndexOf(MainList(look), name) >= 0; });
   const TWidget list = MainList(ui);
   const int row = RowIndexOf(list, name);
+  X_.Raise(ui.Window(u"Form1"_s).value(u"window"_s).toString().toULongLong());
   ClickRow(list, row);
   WaitFor(u"the cursor on "_s + name, [&](const TUi& look) {
     const TWidget view = MainList(look);

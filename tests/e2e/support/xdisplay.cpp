@@ -119,8 +119,15 @@ void TXDisplay::Wheel(QPoint point, int steps) {
 
 void TXDisplay::Raise(quint64 window) {
   if (!Connection_ || window == 0) return;
-  XRaiseWindow(Connection(Connection_), Window(window));
-  XSync(Connection(Connection_), False);
+  Display* display = Connection(Connection_);
+  XRaiseWindow(display, Window(window));
+  // A click-to-focus window manager gives the clicked window the keyboard too;
+  // only a window on screen can take it.
+  XWindowAttributes attributes{};
+  if (XGetWindowAttributes(display, Window(window), &attributes) && attributes.map_state == IsViewable) {
+    XSetInputFocus(display, Window(window), RevertToParent, CurrentTime);
+  }
+  XSync(display, False);
 }
 
 void TXDisplay::CloseWindow(quint64 window) {

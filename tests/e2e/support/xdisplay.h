@@ -39,7 +39,8 @@ class TXDisplay {
   // Scrolls the wheel at a point: positive `steps` away from the user.
   void Wheel(QPoint point, int steps);
 
-  // Puts a window above the others, as a click on it does under a window manager.
+  // Raises a window and gives it the keyboard, as a click does under a
+  // click-to-focus window manager.
   void Raise(quint64 window);
   // Asks a window to close, as a window manager's close box does.
   void CloseWindow(quint64 window);
