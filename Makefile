@@ -1,12 +1,13 @@
 # Zarn: `make run` builds and starts the program, `make test` builds and runs
 # every test, `make bench` runs the benchmarks, `make install` installs it
-# (PREFIX, DESTDIR). Missing Debian packages are installed first (with sudo
-# when not root).
+# (PREFIX, DESTDIR), `make deb` builds its Debian package. Missing Debian
+# packages are installed first (with sudo when not root).
 
 BUILD      ?= build
 BUILD_ASAN ?= build-asan
 BUILD_BENCH ?= build-release
 BUILD_FUZZ ?= build-fuzz
+BUILD_DEB  ?= build-deb
 PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
 
@@ -18,6 +19,9 @@ PACKAGES = cmake make g++ pkg-config git \
 	xvfb xauth xdotool libx11-dev qt6-translations-l10n fonts-liberation \
 	clang libclang-rt-14-dev coreutils findutils grep ripgrep \
 	desktop-file-utils appstream
+# Only `make deb` needs these: the package's dependencies come from
+# dpkg-shlibdeps, and lintian checks the package.
+DEB_PACKAGES = dpkg-dev lintian
 # Only `make icons` needs this: it draws the committed PNG icons from the SVG.
 ICON_PACKAGES = librsvg2-bin
 ICON_SIZES = 16 32 48 64 128 256  # as ZARN_ICON_SIZES in CMakeLists.txt
@@ -27,7 +31,7 @@ SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 INSTALL_SUDO = $(shell [ -n "$(DESTDIR)" ] || [ -w "$(PREFIX)" ] || \
 	{ [ ! -e "$(PREFIX)" ] && [ -w "$$(dirname "$(PREFIX)")" ]; } || echo $(SUDO))
 
-.PHONY: all deps build run test test-sanitize bench fuzz clean install icons
+.PHONY: all deps build run test test-sanitize bench fuzz clean install deb icons
 
 all: build
 
@@ -77,6 +81,21 @@ fuzz: deps
 install: build
 	$(INSTALL_SUDO) env DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
+# The package is built in release mode with Debian's hardening flags, for /usr;
+# it is left in this folder as zarn_<version>_<architecture>.deb.
+DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+deb: deps
+	$(call install-missing,$(DEB_PACKAGES))
+	CFLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CFLAGS)" \
+		CXXFLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" LDFLAGS="$$($(DEB_FLAGS) LDFLAGS)" \
+		cmake -S . -B $(BUILD_DEB) -DCMAKE_BUILD_TYPE=Release -DZARN_TESTS=OFF \
+		-DCMAKE_INSTALL_PREFIX=/usr -DZARN_DEBIAN_PACKAGE=ON
+	cmake --build $(BUILD_DEB) -j $(JOBS)
+	rm -f $(BUILD_DEB)/zarn_*.deb zarn_*.deb
+	cd $(BUILD_DEB) && cpack -G DEB
+	cp $(BUILD_DEB)/zarn_*.deb .
+	lintian --fail-on error --info zarn_*.deb
+
 icons:
 	$(call install-missing,$(ICON_PACKAGES))
 	for size in $(ICON_SIZES); do \
@@ -85,4 +104,4 @@ icons:
 	done
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_BENCH) $(BUILD_FUZZ)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_BENCH) $(BUILD_FUZZ) $(BUILD_DEB)
