@@ -26,9 +26,10 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Zarn is a simple program for working with 
 The main window shows the folder tree and a five-column list of the
 current folder; a small second panel holds the folder that copies and
 moves go into. Zarn marks files by hand or by mask, copies, moves,
-renames, deletes to the trash, views any file as text or hex in three
-code pages or as a picture, searches folder trees by name and content,
-and opens files with programs of the user's choice.")
+renames, deletes to the trash, views any file as text or hex in four
+code pages (1251, 866, UTF-16, UTF-8) or as a picture, searches
+folder trees by name and content, and opens files with programs of
+the user's choice.")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://zarn.example.org")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
