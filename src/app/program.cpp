@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QToolButton>
 #include <QTranslator>
@@ -78,12 +80,25 @@ void LoadQtRussianTexts(QTranslator& translator) {
   }
 }
 
+// Every window shows the program's icon, the one its menu entry shows; it is
+// built in, so that a program run from its build folder has it too.
+QIcon ProgramIcon() {
+  QIcon icon;
+  const QString sizes = QStringLiteral(":/icons");
+  for (const QString& size : QDir(sizes).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    icon.addFile(sizes + QLatin1Char('/') + size + QStringLiteral("/zarn.png"));
+  }
+  return icon;
+}
+
 }  // namespace
 
 int RunProgram(int argc, char** argv) {
   QApplication application(argc, argv);
   // Only the name: a display name would be appended to every window's caption.
   QApplication::setApplicationName(QStringLiteral("Zarn"));
+  QApplication::setDesktopFileName(QStringLiteral("zarn"));
+  QApplication::setWindowIcon(ProgramIcon());
   QTranslator qtTexts;
   LoadQtRussianTexts(qtTexts);
   // Closing the main window ends the program, whatever else is open.

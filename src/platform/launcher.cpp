@@ -170,16 +170,36 @@ void CollectPid(GDesktopAppInfo*, GPid pid, gpointer pids) { static_cast<std::ve
 const char* const CommonEditors[] = {"gnome-text-editor", "gedit", "kate",   "kwrite", "mousepad", "pluma",
                                      "xed",               "featherpad", "leafpad", "geany"};
 
-}  // namespace
-
-ErrorOrDone OpenWithDefaultApplication(const QString& path) {
+// The file:// address of an existing path; an error when the path is missing.
+ErrorOr<QByteArray> ExistingFileUri(const QString& path) {
   if (path.isEmpty()) return OsError(ENOENT, path);
   if (const int code = ExistsError(path)) return OsError(code, path);
   TGRef<GFile> file(g_file_new_for_path(ToNativeName(path).constData()));
   gchar* uri = g_file_get_uri(file.Get());
   const QByteArray uriBytes(uri);
   g_free(uri);
-  return LaunchDefaultForUri(uriBytes, path);
+  return uriBytes;
+}
+
+}  // namespace
+
+ErrorOrDone OpenWithDefaultApplication(const QString& path) {
+  auto uri = ExistingFileUri(path);
+  if (uri.IsError()) return uri.Error();
+  return LaunchDefaultForUri(uri.Value(), path);
+}
+
+ErrorOrDone OpenInBrowser(const QString& path) {
+  auto uri = ExistingFileUri(path);
+  if (uri.IsError()) return uri.Error();
+  // The desktop's browser is the handler of its web addresses; a desktop
+  // without one opens the page with whatever opens its type.
+  TGRef<GAppInfo> browser(g_app_info_get_default_for_uri_scheme("https"));
+  if (!browser) return LaunchDefaultForUri(uri.Value(), path);
+  GList uris{uri.Value().data(), nullptr, nullptr};
+  TGError error;
+  if (!g_app_info_launch_uris(browser.Get(), &uris, nullptr, &error.Error)) return error.ToOsError(path);
+  return Done{};
 }
 
 ErrorOrDone OpenUri(const QString& uri) { return LaunchDefaultForUri(uri.toUtf8(), uri); }

@@ -32,6 +32,9 @@ inline constexpr int ShellNoAssociation = 31;
 ErrorOrDone OpenWithDefaultApplication(const QString& path);
 // Opens an address such as https://... with the default handler of its scheme.
 ErrorOrDone OpenUri(const QString& uri);
+// Opens an existing local page (an HTML file) with the desktop's default web
+// browser, or with the default application of its type when no browser is set.
+ErrorOrDone OpenInBrowser(const QString& path);
 
 // Splits parameter text into arguments as a POSIX shell splits words: quotes
 // and backslashes are honoured, nothing is expanded. Blank text gives no

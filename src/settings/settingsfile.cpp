@@ -2,6 +2,7 @@
 
 #include "platform/filedescriptor.h"
 #include "platform/filenames.h"
+#include "platform/installation.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -220,8 +221,14 @@ ErrorOrDone ReplaceAtomically(const TWriteTarget& target, const QByteArray& cont
 QString SettingsFolder() {
   const QString configured = qEnvironmentVariable("ZARN_CONFIG_DIR");
   if (!configured.isEmpty()) return QDir::cleanPath(configured);
-  const QString executableFolder = ExecutableFolder();
-  if (FolderWritable(executableFolder)) return executableFolder;
+  return SettingsFolderFor(ExecutableFolder());
+}
+
+QString SettingsFolderFor(const QString& executableFolder) {
+  // An installed program keeps the settings with the user even where it could
+  // write beside itself (run by root from /usr/bin): files left there would
+  // belong to no package and outlive its removal.
+  if (InstalledDataFolder(executableFolder).isEmpty() && FolderWritable(executableFolder)) return executableFolder;
   return UserConfigFolder();
 }
 

@@ -12,10 +12,12 @@
 
 namespace zarn {
 
-// The folder that holds the settings files: $ZARN_CONFIG_DIR when set; else the
-// executable's folder when it can be written; else $XDG_CONFIG_HOME/zarn
-// (created on demand). Ends without a separator.
+// The folder that holds the settings files: $ZARN_CONFIG_DIR when set; else
+// SettingsFolderFor(the executable's folder). Ends without a separator.
 QString SettingsFolder();
+// The executable's folder when it can be written and is not an installation's
+// (platform/installation.h); else $XDG_CONFIG_HOME/zarn (created on demand).
+QString SettingsFolderFor(const QString& executableFolder);
 // SettingsFolder() + "/" + fileName.
 QString SettingsFilePath(const QString& fileName);
 

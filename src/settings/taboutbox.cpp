@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "platform/guard.h"
+#include "platform/installation.h"
 #include "platform/launcher.h"
 #include "platform/prompter.h"
 
@@ -49,7 +50,10 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("  О программе"));
   setModal(true);
   HelpFolder = QCoreApplication::applicationDirPath();
+  ManualPath = InstalledManual(HelpFolder);
   OpenWithShell = OpenDefault;
+  // As with the help file, a manual the browser cannot open says nothing.
+  OpenManual = [](const QString& page) { (void)OpenInBrowser(page); };
   CreateControls();
   AboutBox = this;
 }
@@ -115,6 +119,8 @@ void TAboutBox::Button2Click() {
   const QString help = HelpFolder + QStringLiteral("/hzarn.chm");
   if (QFileInfo(help).isFile()) {
     if (OpenWithShell) OpenWithShell(help);
+  } else if (!ManualPath.isEmpty() && QFileInfo(ManualPath).isFile()) {
+    if (OpenManual) OpenManual(ManualPath);
   } else {
     Prompter().ShowMessage(QStringLiteral("Файл помощи hzarn.chm не найден"));
   }

@@ -1,6 +1,7 @@
 #pragma once
 // The about box: the program's name and version, its maker's two web sites and
-// the help file hzarn.chm next to the executable.
+// the help: the file hzarn.chm next to the executable, else the installed HTML
+// manual in the desktop's browser.
 
 #include <QDialog>
 #include <QLabel>
@@ -39,6 +40,12 @@ class TAboutBox : public QDialog {
   // Opens a document or an address with the desktop's default application;
   // the outcome is not looked at. Tests replace it.
   std::function<void(const QString&)> OpenWithShell;
+  // The installed manual's index.html (platform/installation.h), empty when
+  // none was found; help opens it when there is no hzarn.chm.
+  QString ManualPath;
+  // Opens the manual in the desktop's browser; the outcome is not looked at.
+  // Tests replace it.
+  std::function<void(const QString&)> OpenManual;
 
   static const QString FirstSite;
   static const QString SecondSite;

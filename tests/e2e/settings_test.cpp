@@ -9,9 +9,9 @@ namespace {
 
 class SettingsScenario : public TZarnScenario {
  protected:
-  void StartIn(const QString& folder) {
+  void StartIn(const QString& folder, const QStringList& environment = {}) {
     WriteSettings(u"zarn.ini"_s, {{}, {}, {}, Home(folder)});
-    Start();
+    Start(environment);
     WaitListing(Home(folder));
   }
 
@@ -90,7 +90,8 @@ TEST_F(SettingsScenario, AssociationsAreAddedDeletedLoadedAndSaved) {
 
 TEST_F(SettingsScenario, TheAboutBoxAndItsHelp) {
   CreateFile(u"x/a.txt"_s);
-  StartIn(u"x/"_s);
+  // Data folders without a manual, also where Zarn is installed on this machine.
+  StartIn(u"x/"_s, {u"XDG_DATA_DIRS="_s + Home(u"no-data"_s)});
   SelectMainRow(u"a.txt"_s);
   Key(u"F1"_s);
   TUi ui = WaitShown(u"AboutBox"_s);

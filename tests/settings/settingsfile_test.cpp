@@ -1,20 +1,38 @@
 #include "settings/settingsfile.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <thread>
+
 #include "platform/filenames.h"
 #include "temptree.h"
+#include "unprivileged.h"
 
 namespace zarn {
 namespace {
 
 using test::TempTree;
+
+// Points XDG_CONFIG_HOME into a tree for the test's life.
+class UserConfigHome {
+ public:
+  explicit UserConfigHome(const QString& folder) : Saved_(qgetenv("XDG_CONFIG_HOME")) {
+    qputenv("XDG_CONFIG_HOME", folder.toUtf8());
+  }
+  ~UserConfigHome() { qputenv("XDG_CONFIG_HOME", Saved_); }
+
+ private:
+  QByteArray Saved_;
+};
 
 TEST(SettingsFileTest, WritesCrLfAndReadsBothLineEnds) {
   TempTree tree;
@@ -52,6 +70,64 @@ TEST(SettingsFileTest, ConfigFolderComesFromTheEnvironment) {
   qputenv("ZARN_CONFIG_DIR", tree.Root().toUtf8());
   EXPECT_EQ(SettingsFilePath(QStringLiteral("zarn.ini")), tree.Path(QStringLiteral("zarn.ini")));
   qunsetenv("ZARN_CONFIG_DIR");
+}
+
+TEST(SettingsFileTest, AnInstalledOrReadOnlyProgramKeepsItsSettingsWithTheUser) {
+  // Unprivileged, so that the read-only folder refuses a settings file.
+  test::AsUnprivilegedUser([] {
+    TempTree tree;
+    const UserConfigHome home(tree.Path(QStringLiteral("config")));
+    const QString userFolder = tree.Path(QStringLiteral("config/zarn"));
+    tree.CreateFile("portable/zarn");
+    EXPECT_EQ(SettingsFolderFor(tree.Path(QStringLiteral("portable"))), tree.Path(QStringLiteral("portable")));
+    // Installed: though its folder can be written, nothing is written beside the program.
+    tree.CreateFile("usr/bin/zarn");
+    tree.CreateDir("usr/share/zarn/help");
+    EXPECT_EQ(SettingsFolderFor(tree.Path(QStringLiteral("usr/bin"))), userFolder);
+    EXPECT_TRUE(QFileInfo(userFolder).isDir());
+    tree.CreateFile("readonly/zarn");
+    tree.SetMode("readonly", 0555);
+    EXPECT_EQ(SettingsFolderFor(tree.Path(QStringLiteral("readonly"))), userFolder);
+  });
+}
+
+TEST(SettingsFileTest, TwoProgramsWritingAtOnceLeaveOneWholeFile) {
+  TempTree tree;
+  const QString path = tree.Path(QStringLiteral("zarn.ini"));
+  const QStringList first{QString(2000, u'a'), QStringLiteral("/bin/first"), QString(), QStringLiteral("/first/")};
+  const QStringList second{QStringLiteral("/bin/second"), QString(3000, u'b'), QStringLiteral("/x"), QStringLiteral("/")};
+  const auto bytesOf = [](const QStringList& lines) { return (lines.join(QStringLiteral("\r\n")) + "\r\n").toUtf8(); };
+  const QByteArray firstBytes = bytesOf(first);
+  const QByteArray secondBytes = bytesOf(second);
+  std::atomic<int> writing{2};
+  std::atomic<int> failures{0};
+  const auto writer = [&](const QStringList& lines) {
+    for (int round = 0; round < 200; ++round) {
+      if (WriteSettingsLines(path, lines).IsError()) ++failures;
+    }
+    --writing;
+  };
+  std::thread one(writer, first);
+  std::thread two(writer, second);
+  int torn = 0;
+  int reads = 0;
+  while (writing > 0) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) continue;
+    const QByteArray bytes = file.readAll();
+    ++reads;
+    if (bytes != firstBytes && bytes != secondBytes) ++torn;
+  }
+  one.join();
+  two.join();
+  EXPECT_EQ(failures, 0);
+  EXPECT_EQ(torn, 0) << "of " << reads << " reads";
+  QFile last(path);
+  ASSERT_TRUE(last.open(QIODevice::ReadOnly));
+  const QByteArray bytes = last.readAll();
+  EXPECT_TRUE(bytes == firstBytes || bytes == secondBytes);
+  // No temporary file is left beside it.
+  EXPECT_EQ(QDir(tree.Root()).entryList(QDir::Files), QStringList{QStringLiteral("zarn.ini")});
 }
 
 TEST(SettingsFileTest, WriteIntoAMissingFolderFailsWithAMessage) {

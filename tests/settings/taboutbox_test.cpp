@@ -15,15 +15,25 @@ class TAboutBoxTest : public testing::Test {
  protected:
   void SetUp() override {
     Box.HelpFolder = Tree_.Root();
+    Box.ManualPath = Tree_.Path(QStringLiteral("share/zarn/help/index.html"));
     Box.OpenWithShell = [this](const QString& target) {
       Opened << target;
       VisibleWhenOpened = Box.isVisible();
     };
+    Box.OpenManual = [this](const QString& page) {
+      OpenedInBrowser << page;
+      VisibleWhenOpened = Box.isVisible();
+    };
+  }
+  void ClickHelp() {
+    Box.show();
+    QTest::mouseClick(Box.Button2, Qt::LeftButton);
   }
   test::TempTree Tree_;
   test::FakePrompter Prompts;
   TAboutBox Box;
   QStringList Opened;
+  QStringList OpenedInBrowser;
   bool VisibleWhenOpened = true;
 };
 
@@ -46,11 +56,24 @@ TEST_F(TAboutBoxTest, HelpClosesTheBoxThenOpensTheFile) {
 }
 
 TEST_F(TAboutBoxTest, MissingHelpFileShowsTheMessageAfterClosing) {
-  Box.show();
-  QTest::mouseClick(Box.Button2, Qt::LeftButton);
+  ClickHelp();
   EXPECT_FALSE(Box.isVisible());
   EXPECT_EQ(Prompts.Messages, QStringList{QStringLiteral("Файл помощи hzarn.chm не найден")});
   EXPECT_TRUE(Opened.isEmpty());
+  EXPECT_TRUE(OpenedInBrowser.isEmpty());
+}
+
+TEST_F(TAboutBoxTest, WithoutTheHelpFileTheInstalledManualOpensInTheBrowser) {
+  Tree_.CreateFile("share/zarn/help/index.html", "<html>");
+  ClickHelp();
+  EXPECT_EQ(OpenedInBrowser, QStringList{Box.ManualPath});
+  EXPECT_FALSE(VisibleWhenOpened);
+  EXPECT_TRUE(Prompts.Messages.isEmpty());
+  // The help file, where there is one, comes first.
+  Tree_.CreateFile("hzarn.chm", "help");
+  ClickHelp();
+  EXPECT_EQ(Opened, QStringList{Tree_.Path(QStringLiteral("hzarn.chm"))});
+  EXPECT_EQ(OpenedInBrowser.size(), 1);
 }
 
 TEST_F(TAboutBoxTest, SiteLabelsOpenTheirAddresses) {

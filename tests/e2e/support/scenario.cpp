@@ -123,7 +123,7 @@ void TZarnScenario::Start(const QStringList& environment) {
   Zarn_.setWorkingDirectory(Home());
   Zarn_.setProcessChannelMode(QProcess::MergedChannels);
   Zarn_.setStandardOutputFile(Tree_.Path(u"zarn.log"_s));
-  Zarn_.start(QStringLiteral(ZARN_EXECUTABLE), {});
+  Zarn_.start(Executable_, {});
   if (!Zarn_.waitForStarted(30000)) Fail(u"zarn did not start: "_s + Zarn_.errorString(), {});
   WaitFor(u"the main window listing its first folder"_s,
           [](const TUi& ui) { return ui.Shown(u"Form1"_s) && ui.Text(u"cbPath"_s).endsWith(QLatin1Char('/')); });

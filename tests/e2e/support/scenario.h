@@ -57,6 +57,8 @@ class TZarnScenario : public testing::Test {
   // Starts zarn and waits until its main window lists a folder; `environment`
   // adds or replaces variables ("LANG=ru_RU.UTF-8").
   void Start(const QStringList& environment = {});
+  // Makes Start() run this executable (an installed copy) instead of the built zarn.
+  void UseExecutable(const QString& path) { Executable_ = path; }
   // Closes the main window with its exit button and waits for the end.
   void CloseWithExitButton();
   bool Running() const { return Zarn_.state() != QProcess::NotRunning; }
@@ -122,6 +124,7 @@ class TZarnScenario : public testing::Test {
   test::TempTree Tree_;
   TXDisplay X_;
   QProcess Zarn_;
+  QString Executable_ = QStringLiteral(ZARN_EXECUTABLE);
   bool ArtifactsSaved_ = false;
 };
 

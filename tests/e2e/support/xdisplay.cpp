@@ -19,6 +19,29 @@ constexpr int StartMilliseconds = 20000;
 
 Display* Connection(void* connection) { return static_cast<Display*>(connection); }
 
+// One property of a window as the server holds it, read whole (up to
+// `maxWords` 32-bit words) when it has the type asked for; freed with this object.
+struct TWindowProperty {
+  TWindowProperty(Display* display, quint64 window, const char* name, Atom type, long maxWords) {
+    Atom actualType = 0;
+    unsigned long after = 0;
+    const Atom property = XInternAtom(display, name, False);
+    if (XGetWindowProperty(display, Window(window), property, 0, maxWords, False, type, &actualType, &Format, &Count,
+                           &after, &Data) != Success) {
+      Data = nullptr;
+    }
+  }
+  ~TWindowProperty() {
+    if (Data) XFree(Data);
+  }
+  TWindowProperty(const TWindowProperty&) = delete;
+  TWindowProperty& operator=(const TWindowProperty&) = delete;
+
+  int Format = 0;
+  unsigned long Count = 0;  // in items of Format bits
+  unsigned char* Data = nullptr;
+};
+
 // Reads the display number Xvfb writes to the descriptor it was given once it
 // accepts clients.
 QString ReadDisplayNumber(int fd) {
@@ -168,21 +191,23 @@ QImage TXDisplay::Grab(const QRect& area) const {
 QString TXDisplay::WindowTitle(quint64 window) const {
   if (!Connection_ || window == 0) return {};
   Display* display = Connection(Connection_);
-  const Atom name = XInternAtom(display, "_NET_WM_NAME", False);
-  const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-  Atom type = 0;
-  int format = 0;
-  unsigned long count = 0;
-  unsigned long after = 0;
-  unsigned char* data = nullptr;
-  QString title;
-  if (XGetWindowProperty(display, Window(window), name, 0, 4096, False, utf8, &type, &format, &count, &after, &data) ==
-          Success &&
-      data) {
-    title = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(count));
+  const TWindowProperty name(display, window, "_NET_WM_NAME", XInternAtom(display, "UTF8_STRING", False), 4096);
+  if (!name.Data) return {};
+  return QString::fromUtf8(reinterpret_cast<const char*>(name.Data), qsizetype(name.Count));
+}
+
+QList<QSize> TXDisplay::WindowIconSizes(quint64 window) const {
+  if (!Connection_ || window == 0) return {};
+  // Room for every picture up to 256 x 256, several times over.
+  const TWindowProperty icon(Connection(Connection_), window, "_NET_WM_ICON", XA_CARDINAL, 1L << 20);
+  if (!icon.Data || icon.Format != 32) return {};
+  // Format 32 arrives as longs: width, height, then width x height pixels, picture after picture.
+  const auto* words = reinterpret_cast<const unsigned long*>(icon.Data);
+  QList<QSize> sizes;
+  for (unsigned long at = 0; at + 2 <= icon.Count; at += 2 + words[at] * words[at + 1]) {
+    sizes << QSize(int(words[at]), int(words[at + 1]));
   }
-  if (data) XFree(data);
-  return title;
+  return sizes;
 }
 
 }  // namespace zarn::e2e

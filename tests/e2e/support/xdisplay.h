@@ -9,6 +9,7 @@
 #include <QPoint>
 #include <QProcess>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -48,6 +49,9 @@ class TXDisplay {
   QImage Grab(const QRect& area = {}) const;
   // The window's _NET_WM_NAME, as a window manager and task bar show it.
   QString WindowTitle(quint64 window) const;
+  // The sizes of the pictures in the window's _NET_WM_ICON, the icon a window
+  // manager and task bar show for it; empty when it has none.
+  QList<QSize> WindowIconSizes(quint64 window) const;
 
  private:
   void Xdotool(const QStringList& arguments);
