@@ -171,7 +171,14 @@ TEST_F(ViewerScenario, APictureBombDecodesWhileTheWindowAnswersAndANewerPictureW
   const qint64 peak = PeakMegabytes();
   std::printf("zarn held %lld MB at most\n", static_cast<long long>(peak));
   EXPECT_GT(peak, 0);
-  EXPECT_LT(peak, 400) << "zarn held " << peak << " MB at most";
+  // A whole decode holds 1.6 GB; the sanitizers' shadow and quarantine add
+  // some hundreds of megabytes to any run.
+#if defined(__SANITIZE_ADDRESS__)
+  constexpr qint64 kMostMegabytes = 1000;
+#else
+  constexpr qint64 kMostMegabytes = 400;
+#endif
+  EXPECT_LT(peak, kMostMegabytes) << "zarn held " << peak << " MB at most";
 }
 
 TEST_F(ViewerScenario, ADamagedPictureSaysWhyWithoutAnUnknownError) {
