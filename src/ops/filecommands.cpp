@@ -30,14 +30,14 @@ QString RenameMessage(const QString& oldName, const QString& newName) {
   return QStringLiteral("Меняем имя : ") + oldName + QStringLiteral(" - на  -") + newName;
 }
 
+}  // namespace
+
 // A "/" would make the new name a path and move the object out of its folder;
 // "." and ".." name folders that exist already. An empty name is left to the
 // engine, which refuses it.
 bool IsSingleName(const QString& name) {
   return !name.contains(QLatin1Char('/')) && name != QLatin1String(".") && name != QLatin1String("..");
 }
-
-}  // namespace
 
 void SetDeleteAsker(DeleteAsker asker) { InstalledDeleteAsker = std::move(asker); }
 void SetRenameSettleDelay(std::chrono::milliseconds delay) { RenameSettleDelay = delay; }

@@ -40,6 +40,9 @@ inline const QString NoPanelFolderText = QStringLiteral("Папка второй
 // path or "." or ".." instead of a name.
 inline const QString InvalidNameText = QStringLiteral("Недопустимое имя: ");
 
+// True when a new name names an object in the same folder.
+bool IsSingleName(const QString& name);
+
 class TFileCommands {
  public:
   explicit TFileCommands(TCommandHost& host) : Host_(host) {}

@@ -38,7 +38,7 @@ void TFileCommands::RepairNames(int row) {
   QString focus;
   for (size_t index = 0; index < rows.size(); ++index) {
     const std::optional<QString> repaired = ReadNameAs(names[index], *source);
-    if (!repaired || repaired->contains(QLatin1Char('/'))) continue;
+    if (!repaired || !IsSingleName(*repaired)) continue;
     // A taken name gives the object a free one, as every rename here does;
     // a failure has been shown by the engine's own error question.
     if (ShellRename(Host_.ItemPath(rows[index]), folder + *repaired, true) == 0 && focus.isEmpty()) focus = *repaired;

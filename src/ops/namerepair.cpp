@@ -26,14 +26,6 @@ bool HasNonAscii(const QByteArray& bytes) {
 
 bool IsUtf8(const QByteArray& bytes) { return IsValidUtf8(bytes.constData(), bytes.size()); }
 
-QString DecodeBytes(const QByteArray& bytes, char16_t (*toUnicode)(unsigned char)) {
-  QString text(bytes.size(), Qt::Uninitialized);
-  for (qsizetype index = 0; index < bytes.size(); ++index) {
-    text[index] = QChar(toUnicode(static_cast<unsigned char>(bytes[index])));
-  }
-  return text;
-}
-
 // The bytes a text came from when each character stood for one byte.
 std::optional<QByteArray> SingleByteOrigin(const QString& text) {
   QByteArray bytes;
@@ -120,9 +112,9 @@ QString NameSourceCaption(NameSource source) {
 std::optional<QString> ReadNameAs(const QByteArray& name, NameSource source) {
   const bool utf8 = IsUtf8(name);
   switch (source) {
-    case NameSource::Cp1251: return utf8 ? std::nullopt : std::optional(DecodeBytes(name, Cp1251ToUnicode));
-    case NameSource::Cp866: return utf8 ? std::nullopt : std::optional(DecodeBytes(name, Cp866ToUnicode));
-    case NameSource::Koi8r: return utf8 ? std::nullopt : std::optional(DecodeBytes(name, Koi8rToUnicode));
+    case NameSource::Cp1251: return utf8 ? std::nullopt : std::optional(DecodeSingleBytes(name, Cp1251ToUnicode));
+    case NameSource::Cp866: return utf8 ? std::nullopt : std::optional(DecodeSingleBytes(name, Cp866ToUnicode));
+    case NameSource::Koi8r: return utf8 ? std::nullopt : std::optional(DecodeSingleBytes(name, Koi8rToUnicode));
     case NameSource::DoubleUtf8: {
       if (!utf8) return std::nullopt;
       const std::optional<QByteArray> origin = SingleByteOrigin(QString::fromUtf8(name));

@@ -186,10 +186,14 @@ QString DecodeCodePage(const QByteArray& bytes, CodePage page) {
     }
     return text;
   }
+  return DecodeSingleBytes(bytes, info.ByteToUnicode);
+}
+
+QString DecodeSingleBytes(const QByteArray& bytes, char16_t (*byteToUnicode)(unsigned char byte)) {
   QString text(bytes.size(), Qt::Uninitialized);
   auto* out = text.data();
   for (qsizetype index = 0; index < bytes.size(); ++index) {
-    out[index] = QChar(info.ByteToUnicode(static_cast<unsigned char>(bytes[index])));
+    out[index] = QChar(byteToUnicode(static_cast<unsigned char>(bytes[index])));
   }
   return text;
 }

@@ -86,6 +86,8 @@ char16_t Koi8rToUnicode(unsigned char byte);
 // little-endian (an odd last byte is dropped), "UTF-8" with each invalid byte
 // a replacement mark.
 QString DecodeCodePage(const QByteArray& bytes, CodePage page);
+// Bytes of a one-byte code page through its byte map (Cp1251ToUnicode and the like).
+QString DecodeSingleBytes(const QByteArray& bytes, char16_t (*byteToUnicode)(unsigned char byte));
 // UTF-16 little-endian units of a text.
 QByteArray EncodeUtf16LittleEndian(const QString& text);
 
