@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pictures/picturelimits.h"
+#include "pictures/pnginflatedsource.h"
 #include "pictures/rowscaler.h"
 
 // libpng reports errors through png_error, which leaves by longjmp to the
@@ -27,6 +28,8 @@ constexpr png_alloc_size_t kMaxChunkBytes = png_alloc_size_t(16) << 20;
 constexpr png_uint_32 kMaxCachedChunks = 1000;
 // Deflate cannot expand data more than 1032 times.
 constexpr qint64 kMaxDeflateExpansion = 1100;
+// libpng reads picture data in pieces of this size: one rewritten chunk at a time.
+constexpr size_t kInflatedReadBytes = size_t(1) << 17;
 
 using TPngOutput = TRowScaler::TPixels;
 
@@ -34,6 +37,7 @@ struct TPngJob {
   png_structp Png;
   png_infop Info;
   const unsigned char* Input;
+  TInflatedPngSource* Inflated;  // null: libpng reads Input as it is
   size_t InputSize;
   size_t Position;
   char Message[256];
@@ -50,6 +54,10 @@ struct TPngJob {
 
 void ReadFromMemory(png_structp png, png_bytep out, size_t length) {
   auto* job = static_cast<TPngJob*>(png_get_io_ptr(png));
+  if (job->Inflated) {
+    if (!job->Inflated->Read(out, length)) png_error(png, job->Inflated->Error());
+    return;
+  }
   if (length > job->InputSize - job->Position) png_error(png, "unexpected end of file");
   std::memcpy(out, job->Input + job->Position, length);
   job->Position += length;
@@ -73,6 +81,11 @@ bool ReadHeaderStage(TPngJob* job) {
   // Every chunk's CRC already covers the compressed bytes; the Adler-32 of the
   // inflated data would only cost a second pass over every decoded byte.
   png_set_option(job->Png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+  if (job->Inflated) {
+    // The source checked every CRC; its picture chunks carry none.
+    png_set_crc_action(job->Png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+    png_set_compression_buffer_size(job->Png, kInflatedReadBytes);
+  }
   png_read_info(job->Png, job->Info);
   job->Width = png_get_image_width(job->Png, job->Info);
   job->Height = png_get_image_height(job->Png, job->Info);
@@ -222,6 +235,8 @@ ErrorOr<TPicture> ReadPngPicture(const QByteArray& bytes, const QSize& fitArea, 
   TPngJob job{};
   job.Input = reinterpret_cast<const unsigned char*>(bytes.constData());
   job.InputSize = size_t(bytes.size());
+  const auto inflated = TInflatedPngSource::ForFile(job.Input, job.InputSize);
+  job.Inflated = inflated.get();
   job.Cancel = &cancel;
   job.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &job, StopWithError, IgnoreWarning);
   if (!job.Png) return OsError(ENOMEM);

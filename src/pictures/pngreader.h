@@ -1,6 +1,7 @@
 #pragma once
-// PNG through libpng and zlib. A picture larger than `fitArea` is decoded
-// reduced to the fitted size as its rows arrive (see TPicture::NeedsSharperDecode).
+// PNG through libpng, its picture data inflated by ISA-L (TInflatedPngSource).
+// A picture larger than `fitArea` is decoded reduced to the fitted size as its
+// rows arrive (see TPicture::NeedsSharperDecode).
 
 #include <QByteArray>
 #include <QSize>
