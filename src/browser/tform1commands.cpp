@@ -117,6 +117,8 @@ std::span<const TMainCommand> TForm1::CommandTable() {
        [](TForm1& form) { form.Selection().ToggleMark(MarkAdvance::Stay); }},
       {"ToggleMarkAndAdvance", "", NoButton, {{Qt::Key_Insert}},
        [](TForm1& form) { form.Selection().ToggleMark(MarkAdvance::NextRow); }},
+      {"StopCounting", "", NoButton, {{Qt::Key_Escape, Qt::NoModifier, Qt::NoModifier, WhileEditing::No}},
+       [](TForm1& form) { form.Selection().StopCounting(); }},
       {"InsertPathInCommandLine", "", NoButton, {KeyWith(Qt::Key_J, Qt::ControlModifier)},
        [](TForm1& form) { form.InsertPathInCommandLine(); }},
       {"MarkByMask", "", NoButton, {KeyWith(Qt::Key_Plus, Qt::KeypadModifier)},
@@ -182,6 +184,7 @@ void TForm1::RunMaskKey(MaskBox box) {
 // A new listing: workers of the old one must not report into it.
 void TForm1::ListingReplaced() {
   ++Commands_->Host.Generation;
+  Commands_->Selection.StopCounting();
   Commands_->Workers.StopAll();
   ShowSummary(InitialSelectionText);
 }

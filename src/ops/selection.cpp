@@ -1,12 +1,95 @@
 #include "ops/selection.h"
 
+#include <atomic>
+#include <thread>
+
 #include "ops/commandhost.h"
 #include "ops/tfoldersize.h"
+#include "platform/filenames.h"
+#include "platform/groupdigits.h"
 
 namespace zarn {
 
+struct TSelection::TBackgroundCount {
+  std::atomic<bool> Stop{false};
+  std::size_t Total = 0;
+  std::thread Worker;
+};
+
+QString CountingStatusText(std::size_t counted, std::size_t total) {
+  return QStringLiteral("Подсчёт выделенного: ") + GroupDigits(QString::number(counted)) + QStringLiteral(" из ") +
+         GroupDigits(QString::number(total));
+}
+
+TSelection::TSelection(TCommandHost& host, TFolderSizeWorkers* workers) : Host_(host), Workers_(workers) {}
+
+TSelection::~TSelection() { StopCounting(); }
+
 void TSelection::ShowSelectionInfo() {
-  Totals = CountSelection(Host_);
+  StopCounting();
+  std::vector<TMarkedEntry> entries = MarkedEntries(Host_);
+  if (entries.size() >= kCountInBackgroundFrom) {
+    CountInBackground(std::move(entries));
+    return;
+  }
+  const std::atomic<bool> never{false};
+  ShowTotals(CountMarkedEntries(entries, never));
+}
+
+void TSelection::ShowTotals(const TSelectionTotals& totals) {
+  Totals = totals;
+  Host_.SetSummaryText(SelectionSummaryText(Totals));
+}
+
+// Reports come back queued to Receiver_; one from a count that was stopped
+// meanwhile finds Count_ changed and is dropped.
+void TSelection::CountInBackground(std::vector<TMarkedEntry> entries) {
+  Count_ = std::make_unique<TBackgroundCount>();
+  TBackgroundCount* count = Count_.get();
+  count->Total = entries.size();
+  Host_.SetStatusText(CountingStatusText(0, count->Total));
+  count->Worker = std::thread([this, count, entries = std::move(entries)] {
+    const TSelectionTotals totals = CountMarkedEntries(entries, count->Stop, [this, count](std::size_t counted) {
+      QMetaObject::invokeMethod(&Receiver_, [this, count, counted] { ShowProgress(count, counted); },
+                                Qt::QueuedConnection);
+    });
+    if (count->Stop) return;
+    QMetaObject::invokeMethod(&Receiver_, [this, count, totals] { FinishCount(count, totals); },
+                              Qt::QueuedConnection);
+  });
+}
+
+void TSelection::ShowProgress(const TBackgroundCount* count, std::size_t counted) {
+  if (count != Count_.get()) return;
+  Host_.SetStatusText(CountingStatusText(counted, count->Total));
+}
+
+void TSelection::FinishCount(const TBackgroundCount* count, const TSelectionTotals& totals) {
+  if (count != Count_.get()) return;
+  Count_->Worker.join();
+  Count_.reset();
+  Host_.SetStatusText(QString());
+  ShowTotals(totals);
+}
+
+bool TSelection::StopCounting() {
+  if (!Count_) return false;
+  Count_->Stop = true;
+  Count_->Worker.join();
+  Count_.reset();
+  return true;
+}
+
+// With many rows marked, one row's mark changes the totals by that row alone
+// rather than by a count of them all.
+void TSelection::AdjustTotalsForRow(int row, bool marked) {
+  const std::atomic<bool> never{false};
+  const TSelectionTotals change =
+      CountMarkedEntries({{ToNativeName(Host_.ItemPath(row)), Host_.ItemSizeKb(row)}}, never);
+  const int sign = marked ? 1 : -1;
+  Totals.Folders += sign * change.Folders;
+  Totals.Files += sign * change.Files;
+  Totals.Kb += sign * change.Kb;
   Host_.SetSummaryText(SelectionSummaryText(Totals));
 }
 
@@ -18,7 +101,12 @@ void TSelection::ToggleMark(MarkAdvance advance) {
   Host_.RowChanged(row);
   if (marked && Host_.ItemIsFolder(row) && Workers_ != nullptr) Workers_->RunThread(Host_.ItemPath(row), row);
   if (advance == MarkAdvance::NextRow && row + 1 < Host_.ItemCount()) Host_.SelectRow(row + 1);
-  ShowSelectionInfo();
+  const bool large = std::size_t(Totals.Folders + Totals.Files) >= kCountInBackgroundFrom;
+  if (large && !IsCounting()) {
+    AdjustTotalsForRow(row, marked);
+  } else {
+    ShowSelectionInfo();
+  }
 }
 
 void TSelection::ListViewClick() {

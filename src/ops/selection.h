@@ -2,7 +2,11 @@
 // Marking rows of the main list and the selection summary line. Widget-free:
 // it acts on the list through TCommandHost. GUI thread only.
 
+#include <QObject>
 #include <QString>
+
+#include <cstddef>
+#include <memory>
 
 #include "ops/selectionsummary.h"
 
@@ -17,12 +21,23 @@ inline QString CurrentItemName;
 
 enum class MarkAdvance { Stay, NextRow };
 
+// From this many marked rows on, the summary is counted on a worker thread
+// (one stat a row: a million rows take seconds) while the window goes on.
+inline constexpr std::size_t kCountInBackgroundFrom = 20000;
+
+// "Подсчёт выделенного: N из M" while a background count runs.
+QString CountingStatusText(std::size_t counted, std::size_t total);
+
 class TSelection {
  public:
   // `workers` may be null (then a marked folder starts no size walk).
-  TSelection(TCommandHost& host, TFolderSizeWorkers* workers) : Host_(host), Workers_(workers) {}
+  TSelection(TCommandHost& host, TFolderSizeWorkers* workers);
+  ~TSelection();
+  TSelection(const TSelection&) = delete;
+  TSelection& operator=(const TSelection&) = delete;
 
-  // Recomputes Totals from the marked rows and writes the summary line.
+  // Recomputes Totals from the marked rows and writes the summary line; a
+  // large selection is counted in the background, the line written when done.
   void ShowSelectionInfo();
   // Flips the mark of the row under the cursor (Space: Stay, Insert: NextRow).
   // A folder that becomes marked gets a size worker. On the last row the
@@ -30,13 +45,26 @@ class TSelection {
   void ToggleMark(MarkAdvance advance);
   // A click on the list: remembers the current row's name as CurrentItemName.
   void ListViewClick();
+  // Ends a background count (Escape, a new listing); Totals and the summary
+  // keep what they had. Returns true when a count was running.
+  bool StopCounting();
+  bool IsCounting() const { return Count_ != nullptr; }
 
   // Kept from one summary to the next; the size workers read them.
   TSelectionTotals Totals;
 
  private:
+  struct TBackgroundCount;
+  void CountInBackground(std::vector<TMarkedEntry> entries);
+  void ShowProgress(const TBackgroundCount* count, std::size_t counted);
+  void FinishCount(const TBackgroundCount* count, const TSelectionTotals& totals);
+  void ShowTotals(const TSelectionTotals& totals);
+  void AdjustTotalsForRow(int row, bool marked);
+
   TCommandHost& Host_;
   TFolderSizeWorkers* Workers_;
+  std::unique_ptr<TBackgroundCount> Count_;
+  QObject Receiver_;  // the worker's reports are queued to it, on the GUI thread
 };
 
 }  // namespace zarn

@@ -20,8 +20,7 @@ struct EntryFacts {
 };
 
 // A link counts as what it points to; a dangling link as the link itself.
-EntryFacts LookUp(const QString& path) {
-  const QByteArray native = ToNativeName(path);
+EntryFacts LookUp(const QByteArray& native) {
   struct stat facts {};
   if (::stat(native.constData(), &facts) != 0 && ::lstat(native.constData(), &facts) != 0) return {};
   if (S_ISDIR(facts.st_mode)) return {EntryKind::Folder, 0};
@@ -42,21 +41,39 @@ QString SelectionSummaryText(const TSelectionTotals& totals) {
 
 std::int64_t SummaryFileKb(std::int64_t bytes) { return std::max<std::int64_t>(1, bytes / 1024); }
 
-TSelectionTotals CountSelection(const TCommandHost& host) {
-  TSelectionTotals totals;
+std::vector<TMarkedEntry> MarkedEntries(const TCommandHost& host) {
+  std::vector<TMarkedEntry> entries;
   const int count = host.ItemCount();
   for (int row = 0; row < count; ++row) {
-    if (!host.ItemMarked(row)) continue;
-    const EntryFacts facts = LookUp(host.ItemPath(row));
+    if (host.ItemMarked(row)) entries.push_back({ToNativeName(host.ItemPath(row)), host.ItemSizeKb(row)});
+  }
+  return entries;
+}
+
+TSelectionTotals CountMarkedEntries(const std::vector<TMarkedEntry>& entries, const std::atomic<bool>& stop,
+                                    const TCountProgress& progress) {
+  constexpr std::size_t kProgressEvery = 8192;
+  TSelectionTotals totals;
+  for (std::size_t index = 0; index < entries.size(); ++index) {
+    if (index % kProgressEvery == 0 && index > 0) {
+      if (stop.load(std::memory_order_relaxed)) break;
+      if (progress) progress(index);
+    }
+    const EntryFacts facts = LookUp(entries[index].NativePath);
     if (facts.Kind == EntryKind::Folder) {
       ++totals.Folders;
-      totals.Kb += host.ItemSizeKb(row);
+      totals.Kb += entries[index].RowSizeKb;
     } else if (facts.Kind == EntryKind::File) {
       ++totals.Files;
       totals.Kb += SummaryFileKb(facts.Bytes);
     }
   }
   return totals;
+}
+
+TSelectionTotals CountSelection(const TCommandHost& host) {
+  const std::atomic<bool> never{false};
+  return CountMarkedEntries(MarkedEntries(host), never);
 }
 
 }  // namespace zarn

@@ -4,7 +4,12 @@
 
 #include <QString>
 
+#include <QByteArray>
+
+#include <atomic>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 namespace zarn {
 
@@ -26,9 +31,23 @@ QString SelectionSummaryText(const TSelectionTotals& totals);
 // least 1 (an empty file counts as 1 KB).
 std::int64_t SummaryFileKb(std::int64_t bytes);
 
-// Counts the marked rows of `host`. A folder counts at the size stored in its
-// row; a file at its size on disk; a row whose path no longer exists is left
-// out. Cost: one stat per marked row.
+// A marked row as the count needs it, taken on the GUI thread.
+struct TMarkedEntry {
+  QByteArray NativePath;
+  std::int32_t RowSizeKb = 0;  // what a folder counts at
+};
+
+std::vector<TMarkedEntry> MarkedEntries(const TCommandHost& host);
+
+// A folder counts at the size stored in its row; a file at its size on disk;
+// an entry whose path no longer exists is left out. Cost: one stat per entry.
+// Safe on any thread. `progress` (may be empty) hears the entries counted so
+// far now and then; the count ends early, incomplete, once `stop` is set.
+using TCountProgress = std::function<void(std::size_t counted)>;
+TSelectionTotals CountMarkedEntries(const std::vector<TMarkedEntry>& entries, const std::atomic<bool>& stop,
+                                    const TCountProgress& progress = {});
+
+// The marked rows of `host`, counted at once.
 TSelectionTotals CountSelection(const TCommandHost& host);
 
 }  // namespace zarn

@@ -105,6 +105,22 @@ TEST_F(MarkingScenario, TheSummaryOfAHugeSelectionAndTheFreeSpaceStayReadable) {
   }
 }
 
+// Past the limit the summary is counted on a worker; one row's mark then
+// changes the totals by that row alone.
+TEST_F(MarkingScenario, AMarkAllPastTheBackgroundLimitIsCountedAndAdjustedRowByRow) {
+  for (int i = 0; i < 20500; ++i) CreateFile(u"x/f%1"_s.arg(i, 5, 10, QLatin1Char('0')));
+  StartIn(u"x"_s);
+  SelectMainRow(u"f00000"_s);
+  Key(u"KP_Add"_s);
+  AnswerInputBox(u"*"_s);
+  WaitSummary(0, 20500, u"20 500"_s);
+  Key(u"Insert"_s);
+  WaitSummary(0, 20499, u"20 499"_s);
+  WaitCursorOn(u"f00001"_s);
+  Key(u"space"_s);
+  WaitSummary(0, 20498, u"20 498"_s);
+}
+
 TEST_F(MarkingScenario, MarkMissingComparesEveryPanelEntry) {
   CreateFile(u"panel/a.txt"_s);
   CreateFile(u"panel/c.txt"_s);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 
 #include "fakecommandhost.h"
@@ -104,6 +106,48 @@ TEST_F(SelectionTest, ClickRemembersTheRowName) {
   Host.Current = Host.RowOf("k2048.bin");
   Selection.ListViewClick();
   EXPECT_EQ(CurrentItemName, QStringLiteral("k2048.bin"));
+}
+
+
+// A selection past the background limit: counted on a worker while events go
+// on, with the same totals as a count on the spot; stopped, it leaves the
+// summary as it was; one row's mark then changes the totals by that row.
+TEST(LargeSelectionTest, IsCountedInTheBackgroundStoppedOrAdjustedByRow) {
+  TempTree tree;
+  const int files = int(kCountInBackgroundFrom) + 100;
+  for (int index = 0; index < files; ++index) {
+    tree.CreateFile("f" + QByteArray::number(index), QByteArray(index % 3 == 0 ? 3000 : 10, 'x'));
+  }
+  FakeCommandHost host;
+  host.List(tree.Root());
+  for (auto& row : host.Rows) row.Marked = true;
+  const TSelectionTotals expected = CountSelection(host);
+  ASSERT_EQ(expected.Files, files);
+
+  TSelection selection(host, nullptr);
+  host.Summary = QStringLiteral("before");
+  selection.ShowSelectionInfo();
+  EXPECT_TRUE(selection.IsCounting());
+  EXPECT_EQ(host.Summary, QStringLiteral("before"));
+  ASSERT_FALSE(host.Statuses.isEmpty());
+  EXPECT_TRUE(host.Statuses.back().startsWith(QStringLiteral("Подсчёт выделенного: 0 из ")));
+  QDeadlineTimer deadline(60000);
+  while (selection.IsCounting() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  ASSERT_FALSE(selection.IsCounting());
+  EXPECT_EQ(host.Summary, SelectionSummaryText(expected));
+
+  host.Summary = QStringLiteral("before");
+  selection.ShowSelectionInfo();
+  EXPECT_TRUE(selection.StopCounting());
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(selection.IsCounting());
+  EXPECT_EQ(host.Summary, QStringLiteral("before"));
+  EXPECT_EQ(selection.Totals.Files, expected.Files);
+
+  host.Current = 0;
+  selection.ToggleMark(MarkAdvance::Stay);
+  EXPECT_FALSE(selection.IsCounting());
+  EXPECT_EQ(host.Summary, SelectionSummaryText(CountSelection(host)));
 }
 
 }  // namespace
