@@ -50,6 +50,20 @@ QByteArray Deflated(const QByteArray& raw) {
   return out;
 }
 
+// Unfiltered rows of a 256 x 256 gray picture of noise whose first column
+// holds the row's number.
+QByteArray NoiseRows(quint32 seed) {
+  QByteArray raw;
+  for (int row = 0; row < 256; ++row) {
+    raw += '\0';
+    for (int column = 0; column < 256; ++column) {
+      seed = seed * 1103515245u + 12345u;
+      raw += column == 0 ? char(row) : char(seed >> 16);
+    }
+  }
+  return raw;
+}
+
 TEST(PngReader, DecodesEveryColourTypeToMatchingPixels) {
   const QImage source = QuadrantImage(32, 16, QImage::Format_ARGB32);
   const std::vector<QImage::Format> formats = {QImage::Format_ARGB32, QImage::Format_RGB32, QImage::Format_Grayscale8,
@@ -78,15 +92,7 @@ TEST(PngReader, KeepsTransparency) {
 
 TEST(PngReader, TruncatedPictureShowsItsRowsAsDamaged) {
   // Noise does not compress, so the picture data is far longer than libpng's read size.
-  QByteArray raw;
-  quint32 seed = 7;
-  for (int row = 0; row < 256; ++row) {
-    raw += '\0';
-    for (int column = 0; column < 256; ++column) {
-      seed = seed * 1103515245u + 12345u;
-      raw += column == 0 ? char(row) : char(seed >> 16);
-    }
-  }
+  const QByteArray raw = NoiseRows(7);
   const QByteArray whole = GrayPng(256, 256, Deflated(raw));
   auto complete = ReadPngPicture(whole, {});
   ASSERT_FALSE(complete.IsError());
@@ -118,15 +124,7 @@ QByteArray NoisePngInPieces(const QByteArray& idat, const std::vector<qsizetype>
 }
 
 TEST(PngReader, PictureDataInManyChunksOrBrokenMidwayDecodesAsFarAsItGoes) {
-  QByteArray raw;
-  quint32 seed = 11;
-  for (int row = 0; row < 256; ++row) {
-    raw += '\0';
-    for (int column = 0; column < 256; ++column) {
-      seed = seed * 1103515245u + 12345u;
-      raw += column == 0 ? char(row) : char(seed >> 16);
-    }
-  }
+  const QByteArray raw = NoiseRows(11);
   const QByteArray idat = Deflated(raw);
   auto whole = ReadPngPicture(GrayPng(256, 256, idat), {});
   ASSERT_FALSE(whole.IsError());
