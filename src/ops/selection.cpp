@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "ops/commandhost.h"
+#include "ops/listkeys.h"
 #include "ops/tfoldersize.h"
 #include "platform/filenames.h"
 #include "platform/groupdigits.h"
@@ -11,6 +12,7 @@
 namespace zarn {
 
 struct TSelection::TBackgroundCount {
+  std::uint64_t Id = 0;
   std::atomic<bool> Stop{false};
   std::size_t Total = 0;
   std::thread Worker;
@@ -41,34 +43,37 @@ void TSelection::ShowTotals(const TSelectionTotals& totals) {
   Host_.SetSummaryText(SelectionSummaryText(Totals));
 }
 
-// Reports come back queued to Receiver_; one from a count that was stopped
-// meanwhile finds Count_ changed and is dropped.
+// Reports come back queued to Receiver_ with their count's id; one from a
+// count that was stopped meanwhile finds another id or none and is dropped.
 void TSelection::CountInBackground(std::vector<TMarkedEntry> entries) {
   Count_ = std::make_unique<TBackgroundCount>();
   TBackgroundCount* count = Count_.get();
+  count->Id = ++LastCountId_;
   count->Total = entries.size();
   Host_.SetStatusText(CountingStatusText(0, count->Total));
   count->Worker = std::thread([this, count, entries = std::move(entries)] {
-    const TSelectionTotals totals = CountMarkedEntries(entries, count->Stop, [this, count](std::size_t counted) {
-      QMetaObject::invokeMethod(&Receiver_, [this, count, counted] { ShowProgress(count, counted); },
+    const std::uint64_t id = count->Id;
+    const std::size_t total = count->Total;
+    const TSelectionTotals totals = CountMarkedEntries(entries, count->Stop, [this, id, total](std::size_t counted) {
+      QMetaObject::invokeMethod(&Receiver_, [this, id, counted, total] { ShowProgress(id, counted, total); },
                                 Qt::QueuedConnection);
     });
     if (count->Stop) return;
-    QMetaObject::invokeMethod(&Receiver_, [this, count, totals] { FinishCount(count, totals); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&Receiver_, [this, id, totals] { FinishCount(id, totals); }, Qt::QueuedConnection);
   });
 }
 
-void TSelection::ShowProgress(const TBackgroundCount* count, std::size_t counted) {
-  if (count != Count_.get()) return;
-  Host_.SetStatusText(CountingStatusText(counted, count->Total));
+bool TSelection::IsCurrentCount(std::uint64_t id) const { return Count_ && Count_->Id == id; }
+
+void TSelection::ShowProgress(std::uint64_t id, std::size_t counted, std::size_t total) {
+  if (IsCurrentCount(id)) Host_.SetStatusText(CountingStatusText(counted, total));
 }
 
-void TSelection::FinishCount(const TBackgroundCount* count, const TSelectionTotals& totals) {
-  if (count != Count_.get()) return;
+void TSelection::FinishCount(std::uint64_t id, const TSelectionTotals& totals) {
+  if (!IsCurrentCount(id)) return;
   Count_->Worker.join();
   Count_.reset();
-  Host_.SetStatusText(QString());
+  Host_.SetStatusText(IdleStatusAfterKey);
   ShowTotals(totals);
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 #include "ops/selectionsummary.h"
@@ -56,14 +57,16 @@ class TSelection {
  private:
   struct TBackgroundCount;
   void CountInBackground(std::vector<TMarkedEntry> entries);
-  void ShowProgress(const TBackgroundCount* count, std::size_t counted);
-  void FinishCount(const TBackgroundCount* count, const TSelectionTotals& totals);
+  bool IsCurrentCount(std::uint64_t id) const;
+  void ShowProgress(std::uint64_t id, std::size_t counted, std::size_t total);
+  void FinishCount(std::uint64_t id, const TSelectionTotals& totals);
   void ShowTotals(const TSelectionTotals& totals);
   void AdjustTotalsForRow(int row, bool marked);
 
   TCommandHost& Host_;
   TFolderSizeWorkers* Workers_;
   std::unique_ptr<TBackgroundCount> Count_;
+  std::uint64_t LastCountId_ = 0;
   QObject Receiver_;  // the worker's reports are queued to it, on the GUI thread
 };
 
