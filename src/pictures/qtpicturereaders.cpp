@@ -5,6 +5,7 @@
 #include <QtEndian>
 
 #include <cstring>
+#include <utility>
 
 #include "pictures/picturelimits.h"
 
@@ -63,6 +64,20 @@ ErrorOr<int> LargestImage(QImageReader& reader, qint64 inputBytes) {
 
 enum class TImageChoice { First, Largest };
 
+// Qt's readers keep pixel indices past the end of a short colour table (run-length
+// data may name colour 15 of 12), and drawing such a picture reads outside the
+// table. Unnamed colours become opaque black.
+QImage WithFullColourTable(QImage image) {
+  const int needed = image.format() == QImage::Format_Indexed8 ? 256
+                     : image.depth() == 1                      ? 2
+                                                               : 0;
+  if (needed == 0 || image.colorCount() >= needed) return image;
+  QList<QRgb> colours = image.colorTable();
+  colours.resize(needed, qRgb(0, 0, 0));
+  image.setColorTable(colours);
+  return image;
+}
+
 // Qt's readers cannot stop halfway: the pixel budget bounds their time instead.
 ErrorOr<QImage> ReadWithQt(const QByteArray& bytes, const char* format, TImageChoice choice,
                            const TDecodeCancel& cancel) {
@@ -83,7 +98,7 @@ ErrorOr<QImage> ReadWithQt(const QByteArray& bytes, const char* format, TImageCh
   if (IsCancelled(cancel)) return CancelledDecodeError();
   QImage image = reader.read();
   if (image.isNull()) return DamagedPictureError(ReaderReason(reader));
-  return image;
+  return WithFullColourTable(std::move(image));
 }
 
 // A GIF ends with the trailer byte 0x3B; without it the data was cut short.

@@ -65,6 +65,30 @@ TEST(QtPictureReaders, CorruptFilesAreErrors) {
   EXPECT_TRUE(ReadIconPicture(QByteArray("\0\0\1\0\1\0", 6), {}).IsError());
 }
 
+// A run-length bitmap of 12 colours whose runs name colours up to 15, found by the fuzzer:
+// drawing it read past Qt's colour table.
+TEST(QtPictureReaders, PixelsNamingColoursPastTheTableAreBlack) {
+  const QByteArray rle4 = QByteArray::fromBase64(
+      "Qk0GAQAAAAAACkYAAAAoAAAAGAAAABAAAAABAAQAAgAAAMAAAADEDgAAxA4AAAwAAAAEAAAAAAD/AAD/AHgAIiIzMzMzMzMi"
+      "IjMzMyIzMzMREREREREAAAD/ADUz/yIiIhEREREREQ==");
+  auto bmp = ReadBmpPicture(rle4, {});
+  ASSERT_FALSE(bmp.IsError()) << bmp.Error().Text().toStdString();
+  const QImage& image = bmp.Value().Image();
+  ASSERT_EQ(image.format(), QImage::Format_Indexed8);
+  int pastTable = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const int index = image.pixelIndex(x, y);
+      ASSERT_LT(index, image.colorCount());
+      if (index >= 12) {
+        ++pastTable;
+        EXPECT_EQ(image.pixel(x, y), qRgb(0, 0, 0));
+      }
+    }
+  }
+  EXPECT_GT(pastTable, 0);
+}
+
 // A bitmap header declaring `width` x `height` pixels followed by almost nothing.
 QByteArray BitmapClaiming(qint32 width, qint32 height, quint32 compression) {
   QImage tiny = QuadrantImage(2, 2);
