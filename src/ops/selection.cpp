@@ -40,6 +40,7 @@ void TSelection::ShowSelectionInfo() {
 
 void TSelection::ShowTotals(const TSelectionTotals& totals) {
   Totals = totals;
+  TotalsMatchMarks_ = true;
   Host_.SetSummaryText(SelectionSummaryText(Totals));
 }
 
@@ -82,6 +83,7 @@ bool TSelection::StopCounting() {
   Count_->Stop = true;
   Count_->Worker.join();
   Count_.reset();
+  TotalsMatchMarks_ = false;
   return true;
 }
 
@@ -107,7 +109,7 @@ void TSelection::ToggleMark(MarkAdvance advance) {
   if (marked && Host_.ItemIsFolder(row) && Workers_ != nullptr) Workers_->RunThread(Host_.ItemPath(row), row);
   if (advance == MarkAdvance::NextRow && row + 1 < Host_.ItemCount()) Host_.SelectRow(row + 1);
   const bool large = std::size_t(Totals.Folders + Totals.Files) >= kCountInBackgroundFrom;
-  if (large && !IsCounting()) {
+  if (large && TotalsMatchMarks_ && !IsCounting()) {
     AdjustTotalsForRow(row, marked);
   } else {
     ShowSelectionInfo();

@@ -67,6 +67,9 @@ class TSelection {
   TFolderSizeWorkers* Workers_;
   std::unique_ptr<TBackgroundCount> Count_;
   std::uint64_t LastCountId_ = 0;
+  // False from a stopped count until the next full one: a row's change is then
+  // not added to totals that belong to older marks.
+  bool TotalsMatchMarks_ = true;
   QObject Receiver_;  // the worker's reports are queued to it, on the GUI thread
 };
 
