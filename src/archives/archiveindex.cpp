@@ -1,0 +1,264 @@
+#include "archives/archiveindex.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "archives/archivestream.h"
+#include "archives/archivetempcopy.h"
+#include "platform/filenames.h"
+#include "viewer/codepages.h"
+
+namespace zarn {
+namespace {
+
+// A lone compressed file has no size in any header: its data is read this far
+// to learn it, and beyond that the size stays unknown (a bomb stays unread).
+constexpr qint64 SingleFileSizeProbe = qint64(256) << 20;
+
+struct TNormalPath {
+  QByteArray Path;
+  bool Absolute = false;
+  bool Climbs = false;
+};
+
+TNormalPath Normalize(const QByteArray& raw) {
+  TNormalPath result;
+  result.Absolute = raw.startsWith('/');
+  QList<QByteArray> parts;
+  for (const QByteArray& part : raw.split('/')) {
+    if (part.isEmpty() || part == ".") continue;
+    if (part == "..") result.Climbs = true;
+    parts.append(part);
+  }
+  result.Path = parts.join('/');
+  return result;
+}
+
+bool HasNonAscii(const QByteArray& bytes) {
+  return std::any_of(bytes.begin(), bytes.end(), [](char byte) { return static_cast<unsigned char>(byte) >= 0x80; });
+}
+
+ArchiveEntryType TypeOf(archive_entry* header) {
+  if (archive_entry_hardlink(header)) return ArchiveEntryType::HardLink;
+  switch (archive_entry_filetype(header)) {
+    case AE_IFREG: return ArchiveEntryType::File;
+    case AE_IFDIR: return ArchiveEntryType::Folder;
+    case AE_IFLNK: return ArchiveEntryType::Symlink;
+    default: return ArchiveEntryType::Special;
+  }
+}
+
+QDateTime ModifiedOf(archive_entry* header) {
+  if (!archive_entry_mtime_is_set(header)) return {};
+  return QDateTime::fromMSecsSinceEpoch(qint64(archive_entry_mtime(header)) * 1000 +
+                                        archive_entry_mtime_nsec(header) / 1000000);
+}
+
+OsError Refusal(const char* why, const QByteArray& raw) {
+  return OsError::WithText(QString::fromUtf8(why), FromNativeName(raw));
+}
+
+qint64 CountData(TArchiveStream& stream) {
+  std::vector<char> buffer(1 << 16);
+  qint64 total = 0;
+  while (total <= SingleFileSizeProbe) {
+    const qint64 count = stream.ReadData(buffer.data(), qint64(buffer.size()));
+    if (count < 0) return -1;
+    if (count == 0) return total;
+    total += count;
+  }
+  return -1;
+}
+
+}  // namespace
+
+QByteArray ArchiveParentPath(const QByteArray& path) {
+  const qsizetype slash = path.lastIndexOf('/');
+  return slash < 0 ? QByteArray() : path.left(slash);
+}
+
+// Reads the headers into an index: the tree first, the names' texts once the
+// code page of every zip name is known.
+class TArchiveIndex::Builder {
+ public:
+  explicit Builder(TArchiveIndex& index) : Index_(index) {}
+
+  void Read(TArchiveStream& stream) {
+    Index_.SingleFile_ = stream.IsSingleFile();
+    int ordinal = 0;
+    while (archive_entry* header = stream.Next()) {
+      Add(stream, header, ordinal++);
+    }
+    if (stream.Error()) Index_.ReadError_ = stream.Error();
+    if (stream.IsZip()) SettleZipNames();
+    for (const auto& [folder, origin] : ImplicitOrigins_) {
+      const TArchiveEntry* needer = Index_.Find(origin);
+      Index_.Entries_[folder].LegacyName = needer && needer->LegacyName;
+    }
+    Index_.SetLegacyCodePage(Cp866ToUnicode);
+  }
+
+ private:
+  void Add(TArchiveStream& stream, archive_entry* header, int ordinal) {
+    const char* name = archive_entry_pathname(header);
+    const QByteArray raw = stream.IsSingleFile() ? stream.SingleFileName() : QByteArray(name ? name : "");
+    const TNormalPath normal = Normalize(raw);
+    if (normal.Climbs) return Index_.Refusals_.append(Refusal("Имя выходит за пределы архива", raw));
+    if (normal.Path.isEmpty()) return;  // the root itself ("./")
+    if (normal.Absolute) Index_.Refusals_.append(Refusal("Начальный \"/\" в имени убран", raw));
+
+    TArchiveEntry entry;
+    entry.Path = normal.Path;
+    entry.Type = TypeOf(header);
+    if (entry.Type == ArchiveEntryType::Symlink) entry.LinkTarget = archive_entry_symlink(header);
+    if (entry.Type == ArchiveEntryType::HardLink) entry.LinkTarget = Normalize(archive_entry_hardlink(header)).Path;
+    entry.Size = archive_entry_size_is_set(header) ? archive_entry_size(header) : -1;
+    if (stream.IsSingleFile()) entry.Size = CountData(stream);
+    entry.Modified = ModifiedOf(header);
+    entry.Mode = archive_entry_perm(header) & 07777;
+    entry.Encrypted = archive_entry_is_encrypted(header);
+    entry.LegacyName = stream.IsZip() && HasNonAscii(entry.Path) && !IsValidUtf8(entry.Path.constData(), entry.Path.size());
+    entry.Ordinal = ordinal;
+    if (stream.IsZip() && HasNonAscii(entry.Path) && !entry.LegacyName) Ambiguous_.append(ordinal);
+    Insert(std::move(entry), raw);
+  }
+
+  void Insert(TArchiveEntry entry, const QByteArray& raw) {
+    const int parent = EnsureFolder(ArchiveParentPath(entry.Path), entry.Path);
+    if (parent == NotFolder) return Index_.Refusals_.append(Refusal("Путь проходит через ссылку", raw));
+    const auto existing = Index_.ByPath_.constFind(entry.Path);
+    if (existing == Index_.ByPath_.constEnd()) return Append(std::move(entry));
+    TArchiveEntry& earlier = Index_.Entries_[*existing];
+    const bool wasFolder = earlier.Type == ArchiveEntryType::Folder;
+    if (wasFolder != (entry.Type == ArchiveEntryType::Folder)) {
+      return Index_.Refusals_.append(Refusal("В архиве уже есть объект другого типа с этим именем", raw));
+    }
+    // A later header of the same name replaces the earlier, as extraction would.
+    earlier = std::move(entry);
+  }
+
+  static constexpr int NotFolder = -2;
+  static constexpr int Root = -1;
+
+  // The index of the folder at `path`, made implicit when no header named it
+  // yet; NotFolder when a link or a file stands there.
+  int EnsureFolder(const QByteArray& path, const QByteArray& origin) {
+    if (path.isEmpty()) return Root;
+    const auto found = Index_.ByPath_.constFind(path);
+    if (found != Index_.ByPath_.constEnd()) {
+      return Index_.Entries_[*found].Type == ArchiveEntryType::Folder ? *found : NotFolder;
+    }
+    if (EnsureFolder(ArchiveParentPath(path), origin) == NotFolder) return NotFolder;
+    TArchiveEntry folder;
+    folder.Path = path;
+    folder.Type = ArchiveEntryType::Folder;
+    folder.Implicit = true;
+    ImplicitOrigins_.emplace_back(int(Index_.Entries_.size()), origin);
+    Append(std::move(folder));
+    return int(Index_.Entries_.size()) - 1;
+  }
+
+  void Append(TArchiveEntry entry) {
+    const int position = int(Index_.Entries_.size());
+    Index_.ByPath_.insert(entry.Path, position);
+    Index_.Children_[ArchiveParentPath(entry.Path)].push_back(position);
+    Index_.Entries_.push_back(std::move(entry));
+  }
+
+  // A zip name that is valid UTF-8 may still lack the flag. libarchive
+  // converts unflagged names only, so reading them again as Latin-1 changes
+  // exactly those.
+  void SettleZipNames() {
+    if (Ambiguous_.isEmpty()) return;
+    auto again = TArchiveStream::Open(Index_.ArchivePath_, "zip:hdrcharset=ISO-8859-1");
+    if (!again) return;
+    QHash<int, QByteArray> latin1Names;
+    int ordinal = 0;
+    while (archive_entry* header = again.Value()->Next()) {
+      const char* name = archive_entry_pathname(header);
+      latin1Names.insert(ordinal++, Normalize(name ? name : "").Path);
+      if (ordinal > Ambiguous_.last()) break;
+    }
+    for (TArchiveEntry& entry : Index_.Entries_) {
+      if (!entry.Implicit && Ambiguous_.contains(entry.Ordinal)) {
+        entry.LegacyName = latin1Names.value(entry.Ordinal) != entry.Path;
+      }
+    }
+  }
+
+  TArchiveIndex& Index_;
+  QList<int> Ambiguous_;  // ordinals of zip names that may or may not be UTF-8, ascending
+  std::vector<std::pair<int, QByteArray>> ImplicitOrigins_;  // implicit folder, the path that needed it
+};
+
+ErrorOr<std::shared_ptr<TArchiveIndex>> TArchiveIndex::Open(const QString& path) {
+  auto stream = TArchiveStream::Open(path);
+  if (!stream) return stream.Error();
+  std::shared_ptr<TArchiveIndex> index(new TArchiveIndex);
+  index->ArchivePath_ = path;
+  index->DisplayPath_ = path;
+  Builder(*index).Read(*stream.Value());
+  return index;
+}
+
+ErrorOr<std::shared_ptr<TArchiveIndex>> TArchiveIndex::OpenInside(const std::shared_ptr<const TArchiveIndex>& outer,
+                                                                  const QByteArray& entry) {
+  auto copy = TArchiveTempCopy::Extract(outer, entry);
+  if (!copy) return copy.Error();
+  auto index = Open(copy.Value()->FilePath());
+  if (!index) return index.Error();
+  index.Value()->DisplayPath_ = outer->DisplayPath() + QLatin1Char('/') + outer->Find(entry)->Text;
+  index.Value()->TempCopy_ = copy.TakeValue();
+  return index;
+}
+
+TArchiveIndex::~TArchiveIndex() = default;
+
+const TArchiveEntry* TArchiveIndex::Find(const QByteArray& path) const {
+  const auto found = ByPath_.constFind(path);
+  return found == ByPath_.constEnd() ? nullptr : &Entries_[*found];
+}
+
+std::vector<const TArchiveEntry*> TArchiveIndex::Children(const QByteArray& folder) const {
+  std::vector<const TArchiveEntry*> children;
+  const auto found = Children_.constFind(folder);
+  if (found == Children_.constEnd()) return children;
+  children.reserve(found->size());
+  for (const int position : *found) children.push_back(&Entries_[position]);
+  return children;
+}
+
+TArchiveFolderSize TArchiveIndex::FolderSize(const QByteArray& folder) const {
+  TArchiveFolderSize size;
+  std::vector<QByteArray> pending{folder};
+  while (!pending.empty()) {
+    const QByteArray current = std::move(pending.back());
+    pending.pop_back();
+    for (const TArchiveEntry* child : Children(current)) {
+      if (child->Type == ArchiveEntryType::Folder) {
+        ++size.Folders;
+        pending.push_back(child->Path);
+      } else {
+        ++size.Files;
+        size.Bytes += std::max<qint64>(child->Size, 0);
+      }
+    }
+  }
+  return size;
+}
+
+bool TArchiveIndex::HasLegacyNames() const {
+  return std::any_of(Entries_.begin(), Entries_.end(), [](const TArchiveEntry& entry) { return entry.LegacyName; });
+}
+
+void TArchiveIndex::SetLegacyCodePage(char16_t (*byteToUnicode)(unsigned char byte)) {
+  for (TArchiveEntry& entry : Entries_) {
+    entry.Text = entry.LegacyName ? DecodeSingleBytes(entry.Path, byteToUnicode) : FromNativeName(entry.Path);
+    entry.Name = entry.Text.mid(entry.Text.lastIndexOf(QLatin1Char('/')) + 1);
+  }
+}
+
+}  // namespace zarn
