@@ -86,15 +86,15 @@ class TArchiveExtraction::Engine {
       : Request_(std::move(request)), Questions_(questions), Observer_(observer), FreeSpace_(SystemFreeSpace) {}
 
   FileOpResult Run() {
-    Root_ = TFileDescriptor(::open(ToNativeName(Request_.Destination).constData(),
-                                   O_DIRECTORY | O_RDONLY | O_CLOEXEC));
-    if (!Root_.IsOpen()) return Fail(OsError(errno, Request_.Destination));
+    Root_ = std::make_unique<TFileDescriptor>(
+        ::open(ToNativeName(Request_.Destination).constData(), O_DIRECTORY | O_RDONLY | O_CLOEXEC));
+    if (!Root_->IsOpen()) return Fail(OsError(errno, Request_.Destination));
     Plan();
     if (!Cancelled_) Extract();
     FinishFolders();
     Progress_.Phase = FileOpPhase::Flushing;
     Report();
-    if (::syncfs(Root_.Get()) != 0) Result_.Failures.append(OsError(errno, Request_.Destination));
+    if (::syncfs(Root_->Get()) != 0) Result_.Failures.append(OsError(errno, Request_.Destination));
     Progress_.Phase = FileOpPhase::Finished;
     Report();
     Result_.Cancelled = Cancelled_;
@@ -245,7 +245,7 @@ class TArchiveExtraction::Engine {
   // or a file in its way is an error, never followed.
   ErrorOr<int> OpenFolder(const QByteArray& relative) {
     if (relative == CachedPath_ && Cached_) return Cached_->Get();
-    auto current = std::make_unique<TFileDescriptor>(::dup(Root_.Get()));
+    auto current = std::make_unique<TFileDescriptor>(::dup(Root_->Get()));
     QByteArray reached;
     for (const QByteArray& part : relative.split('/')) {
       if (part.isEmpty()) continue;
@@ -268,7 +268,7 @@ class TArchiveExtraction::Engine {
 
   ErrorOrDone MakeFolder(const QByteArray& target, const TArchiveEntry* entry) {
     struct stat existing {};
-    const bool existed = ::fstatat(Root_.Get(), target.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+    const bool existed = ::fstatat(Root_->Get(), target.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
     auto opened = OpenFolder(target);
     if (!opened) return opened.Error();
     // A folder that was there keeps its own attributes.
@@ -403,7 +403,7 @@ class TArchiveExtraction::Engine {
 
   // The data still to come must fit, with room to spare.
   ErrorOrDone CheckSpace(qint64 coming, const TArchiveEntry& entry) {
-    const qint64 free = FreeSpace_(Root_.Get());
+    const qint64 free = FreeSpace_(Root_->Get());
     if (free >= 0 && free - SpaceReserveBytes < coming) return NoSpace(entry);
     return Done{};
   }
@@ -434,7 +434,7 @@ class TArchiveExtraction::Engine {
   bool SkipAll_ = false;
   bool Placed_ = false;
   int TemporaryCount_ = 0;
-  TFileDescriptor Root_;
+  std::unique_ptr<TFileDescriptor> Root_;
   QByteArray CachedPath_;
   std::unique_ptr<TFileDescriptor> Cached_;
   std::map<int, std::vector<TJob>> Jobs_;
