@@ -137,7 +137,8 @@ TEST(ArchiveIndex, TruncatedArchiveListsAsFarAsItCanWithAnError) {
   std::vector<TSampleEntry> entries;
   for (int i = 0; i < 40; ++i) {
     QByteArray data;
-    for (int j = 0; j < 4000; ++j) data.append(char((i * 7919 + j * 104729) % 251));
+    quint32 state = 2654435761u * quint32(i + 1);
+    for (int j = 0; j < 4000; ++j) data.append(char((state = state * 1664525u + 1013904223u) >> 24));
     entries.push_back({"file" + QByteArray::number(i), data});
   }
   ASSERT_TRUE(test::WriteArchive(path, ARCHIVE_FORMAT_TAR_USTAR, ARCHIVE_FILTER_GZIP, entries));
