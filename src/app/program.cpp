@@ -12,6 +12,7 @@
 #include "app/messageboxes.h"
 #include "app/probe.h"
 #include "app/windowplacement.h"
+#include "archives/archivefolder.h"
 #include "browser/browsingstate.h"
 #include "browser/shelltree.h"
 #include "browser/tform1.h"
@@ -105,6 +106,7 @@ int RunProgram(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   TMessageBoxPrompter prompter;
   SetPrompter(&prompter);
+  RegisterArchiveFolders();
   // The windows in their fixed order; each lives for the whole run.
   TForm1 form1;
   TForm4 panel;

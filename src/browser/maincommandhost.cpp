@@ -16,6 +16,7 @@ namespace zarn {
 int TMainCommandHost::ItemCount() const { return Form_.Items().Count(); }
 QString TMainCommandHost::ItemName(int row) const { return Form_.Items().GetItem(row).DisplayName; }
 QString TMainCommandHost::ItemPath(int row) const { return Form_.RowPath(row); }
+std::optional<std::int64_t> TMainCommandHost::ItemKnownBytes(int row) const { return Form_.ArchiveRowBytes(row); }
 bool TMainCommandHost::ItemIsFolder(int row) const { return Form_.Items().IsFolderRow(row); }
 bool TMainCommandHost::ItemMarked(int row) const { return Form_.Items().GetItem(row).Marked; }
 

@@ -25,6 +25,7 @@ class TMainCommandHost final : public TCommandHost {
   void SetItemMarked(int row, bool marked) override;
   std::int32_t ItemSizeKb(int row) const override;
   void SetItemSizeKb(int row, std::int32_t sizeKb) override;
+  std::optional<std::int64_t> ItemKnownBytes(int row) const override;
   void RowChanged(int row) override;
   void RepaintList() override;
   int CurrentRow() const override;

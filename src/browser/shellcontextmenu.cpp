@@ -16,6 +16,7 @@ namespace zarn {
 namespace {
 
 ContextMenuExec InstalledExec;
+const QString OpenAsFolderCaption = QStringLiteral("Открыть как папку");
 
 QIcon IconNamed(const QString& name) {
   if (name.isEmpty()) return {};
@@ -41,6 +42,9 @@ class TMenuBuilder {
         QAction* action = menu.addAction(IconNamed(entry.IconName), entry.Caption);
         action->setEnabled(entry.Enabled);
         Handlers_.push_back({action, std::move(handler)});
+        if (entry.Kind == MenuEntryKind::Open && Commands_.OpenAsFolder) {
+          Handlers_.push_back({menu.addAction(OpenAsFolderCaption), Commands_.OpenAsFolder});
+        }
         if (entry.Kind == MenuEntryKind::Rename && Commands_.RepairRowName) {
           Handlers_.push_back({menu.addAction(QStringLiteral("Исправить имя…")), Commands_.RepairRowName});
         }
@@ -127,6 +131,19 @@ void ShowShellContextMenu(const QString& path, QPoint point, QWidget* owner, Men
   builder.Fill(menu);
   QAction* chosen = ExecMenu(menu, point);
   if (chosen) builder.Run(chosen);
+}
+
+void ShowArchiveRowMenu(const QString& path, QPoint point, QWidget* owner, const TContextMenuCommands& commands) {
+  QMenu menu(owner);
+  menu.setObjectName(QStringLiteral("ShellContextMenu"));
+  Handlers handlers;
+  if (commands.OpenAsFolder) handlers.push_back({menu.addAction(OpenAsFolderCaption), commands.OpenAsFolder});
+  handlers.push_back({menu.addAction(QIcon::fromTheme(QStringLiteral("edit-copy")), QStringLiteral("Копировать путь")),
+                      [path] { CopyPathToClipboard(path); }});
+  QAction* chosen = ExecMenu(menu, point);
+  for (const auto& [action, handler] : handlers) {
+    if (action == chosen) return handler();
+  }
 }
 
 }  // namespace zarn

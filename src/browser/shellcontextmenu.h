@@ -26,7 +26,13 @@ struct TContextMenuCommands {
   std::function<void()> RenameRow;
   // Offered after the rename entry, for a name written in another code page.
   std::function<void()> RepairRowName;
+  // Offered after the open entry, for a file that looks like an archive.
+  std::function<void()> OpenAsFolder;
 };
+
+// The menu of a row inside an archive, which is opened read-only: entering
+// an archive stored in it, and the row's path for the clipboard.
+void ShowArchiveRowMenu(const QString& path, QPoint point, QWidget* owner, const TContextMenuCommands& commands);
 
 // Shows the menu and returns the chosen action, or nullptr when cancelled.
 using ContextMenuExec = std::function<QAction*(QMenu& menu, QPoint point)>;

@@ -21,6 +21,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "archives/archivefolder.h"
+#include "archives/archivetempcopy.h"
 #include "browser/browsingstate.h"
 #include "browser/folderitems.h"
 #include "browser/listcolumns.h"

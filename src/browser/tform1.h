@@ -6,12 +6,14 @@
 // Its code is in four files: tform1.cpp builds the window from its tables and
 // runs its life (first showing, close); tform1navigation.cpp moves between
 // folders; tform1commands.cpp holds the command table and the commands;
-// tform1contextmenu.cpp the list's context menu.
+// tform1contextmenu.cpp the list's context menu; tform1archives.cpp what
+// differs inside archives.
 
 #include <QMainWindow>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -41,6 +43,8 @@ enum class CommandPanel;
 class TFolderItems;
 class TListView;
 class TShellTreeView;
+class TArchiveTempCopy;
+struct TArchiveItem;
 
 class TForm1;
 inline TForm1* Form1 = nullptr;
@@ -72,6 +76,17 @@ class TForm1 : public QMainWindow {
   void RunMarkOperation(MarkOperation operation, const QString& mask);
   // Opens the folder row under the cursor (double click, Enter).
   void OpenRow(int row);
+  // Archives. Lists a file row's archive as a folder (Ctrl+PgDn, the context menu).
+  void OpenAsFolder(int row);
+  // True when the list shows a folder inside an archive.
+  bool InArchive() const;
+  // Inside an archive, says that it is opened read-only and returns true.
+  bool RefuseInArchive();
+  // A row's size from the archive's headers; nothing for rows on the disk.
+  std::optional<std::int64_t> ArchiveRowBytes(int row) const;
+  // F5 inside an archive: the marked entries (else the cursor's) into the second panel's folder.
+  void CopyOutOfArchive();
+
   // The list's context menu: for the first selected row, else for the path box
   // folder; afterwards the folder is listed again.
   void PopupMenu1Popup();
@@ -170,6 +185,11 @@ class TForm1 : public QMainWindow {
   std::vector<TMarkRow> MarkRows() const;
   void ApplyMarkRows(const std::vector<TMarkRow>& rows);
   void ListingReplaced();
+  std::optional<TArchiveItem> ArchiveRow(int row) const;
+  // The file to hand a viewer or a program: the row's own, or a temporary
+  // copy of an archive's entry, which `keeper` then holds.
+  QString ReadableRowPath(int row, std::unique_ptr<TArchiveTempCopy>& keeper);
+  void OpenArchiveFile(int row);
 
   std::unique_ptr<ShellFolder> DesktopFolder_;
   TFolderItems* Items_ = nullptr;
@@ -181,6 +201,10 @@ class TForm1 : public QMainWindow {
   std::vector<std::pair<QWidget*, int>> RightAnchored_;  // control, designed left
   QStringList CommandHistory_;
   std::unique_ptr<TCommandLayer> Commands_;
+  // The copy of an archive's entry the viewers show, until the next view.
+  std::unique_ptr<TArchiveTempCopy> ViewedCopy_;
+  // Copies of archives' entries handed to programs, kept until the end.
+  std::vector<std::unique_ptr<TArchiveTempCopy>> OpenedCopies_;
   // True when the most recent view command showed a picture.
   bool LastViewWasPicture = false;
 };

@@ -89,19 +89,30 @@ std::span<const TMainCommand> TForm1::CommandTable() {
        {CommandPanel::Right, QRect(8, 9, 35, 22), false, nullptr, nullptr, "window-new", QStyle::SP_TitleBarMaxButton},
        {}, [](TForm1& form) { form.SpeedButton12Click(); }},
       {"SpeedButton3", "Переименовать / Rename", Right(40, "edit-rename", QStyle::SP_FileDialogInfoView), {},
-       [](TForm1& form) { form.Commands().RenameByDialog(); }},
+       [](TForm1& form) {
+         if (!form.RefuseInArchive()) form.Commands().RenameByDialog();
+       }},
       {"SpeedButton4", "Просмотреть / View", Right(82, "document-preview", QStyle::SP_FileDialogContentsView),
        {{Qt::Key_F3}}, [](TForm1& form) { form.SpeedButton4Click(); }},
       {"SpeedButton5", "Редактировать / Edit", Right(124, "document-edit", QStyle::SP_FileIcon),
        {KeyWithout(Qt::Key_F4, Qt::ShiftModifier)}, [](TForm1& form) { form.SpeedButton5Click(); }},
       {"SpeedButton6", "Копировать / Copy", Right(166, "edit-copy", QStyle::SP_ArrowForward), {{Qt::Key_F5}},
-       [](TForm1& form) { form.Commands().Copy(); }},
+       [](TForm1& form) {
+         if (form.InArchive()) return form.CopyOutOfArchive();
+         form.Commands().Copy();
+       }},
       {"SpeedButton7", "Переместить / Move", Right(208, "go-next", QStyle::SP_MediaSeekForward), {{Qt::Key_F6}},
-       [](TForm1& form) { form.Commands().Move(); }},
+       [](TForm1& form) {
+         if (!form.RefuseInArchive()) form.Commands().Move();
+       }},
       {"SpeedButton8", "Создать / Create", Right(250, "folder-new", QStyle::SP_FileDialogNewFolder), {{Qt::Key_F7}},
-       [](TForm1& form) { form.Commands().CreateFolder(); }},
+       [](TForm1& form) {
+         if (!form.RefuseInArchive()) form.Commands().CreateFolder();
+       }},
       {"SpeedButton9", "Удалить / Delete", Right(292, "edit-delete", QStyle::SP_TrashIcon), {{Qt::Key_F8}},
-       [](TForm1& form) { form.Commands().Delete(); }},
+       [](TForm1& form) {
+         if (!form.RefuseInArchive()) form.Commands().Delete();
+       }},
       {"SpeedButton10", "Настройки / Setup", Right(334, "preferences-system", QStyle::SP_ComputerIcon), {{Qt::Key_F9}},
        [](TForm1& form) { form.SpeedButton10Click(); }},
       {"SpeedButton11", "Настройка расширений / Run extensions",
@@ -125,9 +136,17 @@ std::span<const TMainCommand> TForm1::CommandTable() {
        [](TForm1& form) { form.RunMaskKey(MaskBox::Mark); }},
       {"UnmarkByMask", "", NoButton, {KeyWith(Qt::Key_Minus, Qt::KeypadModifier)},
        [](TForm1& form) { form.RunMaskKey(MaskBox::Unmark); }},
-      {"RenameInPlace", "", NoButton, {{Qt::Key_F2}}, [](TForm1& form) { form.Commands().PrepareInPlaceRename(); }},
+      {"OpenAsFolder", "", NoButton, {KeyWith(Qt::Key_PageDown, Qt::ControlModifier)},
+       [](TForm1& form) { form.OpenAsFolder(form.ListView->CurrentRow()); }},
+      {"RenameInPlace", "", NoButton, {{Qt::Key_F2}},
+       [](TForm1& form) {
+         if (!form.RefuseInArchive()) form.Commands().PrepareInPlaceRename();
+       }},
       {"CreateTextFile", "", NoButton, {KeyWith(Qt::Key_F4, Qt::ShiftModifier)},
-       [](TForm1& form) { CreateTextFile(form.PathText(), [&form] { form.SetPath(form.PathText()); }); },
+       [](TForm1& form) {
+         if (form.RefuseInArchive()) return;
+         CreateTextFile(form.PathText(), [&form] { form.SetPath(form.PathText()); });
+       },
        StatusAfterKey::Kept},
       // Backspace while a name is edited belongs to the editor: nothing at all.
       {"BackspaceWhileEditing", "", NoButton, {{Qt::Key_Backspace, Qt::NoModifier, Qt::NoModifier, WhileEditing::Yes}},
@@ -195,7 +214,10 @@ QString TForm1::RowPath(int row) const {
   return Items_->CurrentFolder()->GetDisplayNameOf(Items_->GetItem(row).IdList, SHGDN_FORPARSING);
 }
 
-void TForm1::OpenFile(int row) { OpenFileRow(RowPath(row), PathText()); }
+void TForm1::OpenFile(int row) {
+  if (InArchive()) return OpenArchiveFile(row);
+  OpenFileRow(RowPath(row), PathText());
+}
 
 void TForm1::SpeedButton4Click() {
   const int row = ListView->CurrentRow();
@@ -205,7 +227,7 @@ void TForm1::SpeedButton4Click() {
   }
   SetStatus(QStringLiteral(" Просмотр..."));
   if (Items_->IsFolderRow(row)) return;
-  ViewFileName = RowPath(row);
+  ViewFileName = ReadableRowPath(row, ViewedCopy_);
   const ViewerChoice choice = ChooseViewer(ViewFileName);
   if (StartExternalViewer(choice, ViewFileName)) return;
   LastViewWasPicture = choice == ViewerChoice::PictureViewer;
@@ -231,7 +253,7 @@ void TForm1::SpeedButton5Click() {
     return;
   }
   SetStatus(QStringLiteral("Редактирование."));
-  if (Items_->IsFolderRow(row)) return;
+  if (Items_->IsFolderRow(row) || RefuseInArchive()) return;
   EditFile(RowPath(row));
 }
 

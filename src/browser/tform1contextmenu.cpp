@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+#include "archives/archivefolder.h"
 #include "browser/browsingstate.h"
 #include "browser/folderitems.h"
 #include "browser/shellcontextmenu.h"
@@ -71,6 +72,9 @@ TContextMenuCommands RowCommands(TForm1& form, int row) {
                          form.Commands().PrepareInPlaceRename();
                        }));
   };
+  if (!form.Items().IsFolderRow(row) && LooksLikeArchive(form.RowPath(row), form.InArchive())) {
+    commands.OpenAsFolder = [&form, row] { form.OpenAsFolder(row); };
+  }
   if (form.Commands().RowNameNeedsRepair(row)) {
     commands.RepairRowName = [&form, row] { form.Commands().RepairNames(row); };
   }
@@ -89,6 +93,11 @@ void TForm1::PopupMenu1Popup() {
   }
   FocusName = Items_->CurrentFolder()->GetDisplayNameOf(Items_->GetItem(row).IdList, SHGDN_NORMAL);
   const QString path = RowPath(row);
+  if (InArchive()) {
+    // Entering an archive lists anew by itself; nothing else changes the listing.
+    ShowArchiveRowMenu(path, point, this, RowCommands(*this, row));
+    return;
+  }
   const MenuScope scope = Items_->CurrentPath() == ComputerParsingName ? MenuScope::Volume : MenuScope::Row;
   try {
     ShowShellContextMenu(path, point, this, scope, RowCommands(*this, row));

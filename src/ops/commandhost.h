@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace zarn {
 
@@ -24,6 +25,10 @@ class TCommandHost {
   virtual bool ItemMarked(int row) const = 0;
   virtual void SetItemMarked(int row, bool marked) = 0;
   virtual std::int32_t ItemSizeKb(int row) const = 0;
+  // The size in bytes of a row that is not on the disk (inside an archive),
+  // from its folder; a folder's is that of everything below it. Nothing for
+  // rows on the disk, which are looked up there.
+  virtual std::optional<std::int64_t> ItemKnownBytes(int) const { return std::nullopt; }
   virtual void SetItemSizeKb(int row, std::int32_t sizeKb) = 0;
   // Repaints one row after its mark or size changed.
   virtual void RowChanged(int row) = 0;

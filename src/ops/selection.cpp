@@ -6,7 +6,6 @@
 #include "ops/commandhost.h"
 #include "ops/listkeys.h"
 #include "ops/tfoldersize.h"
-#include "platform/filenames.h"
 #include "platform/groupdigits.h"
 
 namespace zarn {
@@ -91,8 +90,7 @@ bool TSelection::StopCounting() {
 // rather than by a count of them all.
 void TSelection::AdjustTotalsForRow(int row, bool marked) {
   const std::atomic<bool> never{false};
-  const TSelectionTotals change =
-      CountMarkedEntries({{ToNativeName(Host_.ItemPath(row)), Host_.ItemSizeKb(row)}}, never);
+  const TSelectionTotals change = CountMarkedEntries({MarkedEntryOf(Host_, row)}, never);
   const int sign = marked ? 1 : -1;
   Totals.Folders += sign * change.Folders;
   Totals.Files += sign * change.Files;
@@ -106,7 +104,8 @@ void TSelection::ToggleMark(MarkAdvance advance) {
   const bool marked = !Host_.ItemMarked(row);
   Host_.SetItemMarked(row, marked);
   Host_.RowChanged(row);
-  if (marked && Host_.ItemIsFolder(row) && Workers_ != nullptr) Workers_->RunThread(Host_.ItemPath(row), row);
+  const bool onDisk = !Host_.ItemKnownBytes(row);
+  if (marked && onDisk && Host_.ItemIsFolder(row) && Workers_ != nullptr) Workers_->RunThread(Host_.ItemPath(row), row);
   if (advance == MarkAdvance::NextRow && row + 1 < Host_.ItemCount()) Host_.SelectRow(row + 1);
   const bool large = std::size_t(Totals.Folders + Totals.Files) >= kCountInBackgroundFrom;
   if (large && TotalsMatchMarks_ && !IsCounting()) {

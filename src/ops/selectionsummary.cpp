@@ -41,11 +41,17 @@ QString SelectionSummaryText(const TSelectionTotals& totals) {
 
 std::int64_t SummaryFileKb(std::int64_t bytes) { return std::max<std::int64_t>(1, bytes / 1024); }
 
+TMarkedEntry MarkedEntryOf(const TCommandHost& host, int row) {
+  const std::optional<std::int64_t> known = host.ItemKnownBytes(row);
+  if (known) return {{}, host.ItemSizeKb(row), known, host.ItemIsFolder(row)};
+  return {ToNativeName(host.ItemPath(row)), host.ItemSizeKb(row), std::nullopt, false};
+}
+
 std::vector<TMarkedEntry> MarkedEntries(const TCommandHost& host) {
   std::vector<TMarkedEntry> entries;
   const int count = host.ItemCount();
   for (int row = 0; row < count; ++row) {
-    if (host.ItemMarked(row)) entries.push_back({ToNativeName(host.ItemPath(row)), host.ItemSizeKb(row)});
+    if (host.ItemMarked(row)) entries.push_back(MarkedEntryOf(host, row));
   }
   return entries;
 }
@@ -59,7 +65,13 @@ TSelectionTotals CountMarkedEntries(const std::vector<TMarkedEntry>& entries, co
       if (stop.load(std::memory_order_relaxed)) break;
       if (progress) progress(index);
     }
-    const EntryFacts facts = LookUp(entries[index].NativePath);
+    const TMarkedEntry& entry = entries[index];
+    if (entry.KnownBytes && entry.Folder) {
+      ++totals.Folders;
+      totals.Kb += *entry.KnownBytes / 1024;
+      continue;
+    }
+    const EntryFacts facts = entry.KnownBytes ? EntryFacts{EntryKind::File, *entry.KnownBytes} : LookUp(entry.NativePath);
     if (facts.Kind == EntryKind::Folder) {
       ++totals.Folders;
       totals.Kb += entries[index].RowSizeKb;

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace zarn {
@@ -35,8 +36,12 @@ std::int64_t SummaryFileKb(std::int64_t bytes);
 struct TMarkedEntry {
   QByteArray NativePath;
   std::int32_t RowSizeKb = 0;  // what a folder counts at
+  // For a row inside an archive: its size from the headers, so nothing is looked up.
+  std::optional<std::int64_t> KnownBytes;
+  bool Folder = false;  // with KnownBytes
 };
 
+TMarkedEntry MarkedEntryOf(const TCommandHost& host, int row);
 std::vector<TMarkedEntry> MarkedEntries(const TCommandHost& host);
 
 // A folder counts at the size stored in its row; a file at its size on disk;

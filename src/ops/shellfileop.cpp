@@ -7,9 +7,11 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
+#include "archives/archiveextraction.h"
 #include "ops/fileprompts.h"
 #include "ops/tprogress.h"
 #include "ops/tprogresstext.h"
@@ -76,24 +78,26 @@ class SharedProgress final : public TFileOpObserver {
   FileOpProgress Latest_;  // protected by Mutex_
 };
 
-// Runs the operation on a worker thread while this thread goes on handling
-// events; user input waits until the progress window is up (it is modal).
-FileOpResult RunOnWorker(const FileOpRequest& request) {
+// Runs the operation `make` builds (anything with Run() and a thread-safe
+// Cancel()) on a worker thread while this thread goes on handling events;
+// user input waits until the progress window is up (it is modal).
+template <typename MakeOperation>
+FileOpResult RunOnWorker(FileOpKind kind, MakeOperation make) {
   SharedProgress figures;
   std::function<void()> cancel;
-  TProgress window(ProgressCaption(request.Kind), [&figures] { return figures.Latest(); }, [&cancel] { cancel(); },
+  TProgress window(ProgressCaption(kind), [&figures] { return figures.Latest(); }, [&cancel] { cancel(); },
                    QApplication::activeWindow());
   TFilePrompts dialogs(&window);
   QObject guiContext;
   GuiThreadQuestions questions(InstalledQuestions ? *InstalledQuestions : dialogs, guiContext,
                                [&window] { window.Start(); });
-  FileOperation operation(request, questions, &figures);
-  cancel = [&operation] { operation.Cancel(); };
+  auto operation = make(questions, figures);
+  cancel = [&operation] { operation->Cancel(); };
 
   std::atomic<bool> finished{false};
   FileOpResult result;
   std::thread worker([&] {
-    result = operation.Run();
+    result = operation->Run();
     finished = true;
     QMetaObject::invokeMethod(&guiContext, [] {}, Qt::QueuedConnection);  // wakes the loop below
   });
@@ -111,6 +115,12 @@ FileOpResult RunOnWorker(const FileOpRequest& request) {
   worker.join();
   window.hide();
   return result;
+}
+
+FileOpResult RunOnWorker(const FileOpRequest& request) {
+  return RunOnWorker(request.Kind, [&request](TFileOpQuestions& questions, TFileOpObserver& figures) {
+    return std::make_unique<FileOperation>(request, questions, &figures);
+  });
 }
 
 int ResultCode(const FileOpResult& result) {
@@ -164,6 +174,13 @@ int ShellRename(const QString& oldPath, const QString& newPath, bool renameOnCol
   request.Collision = renameOnCollision ? CollisionMode::RenameNew : CollisionMode::Ask;
   LastResult = RunOnWorker(request);
   return ResultCode(LastResult);
+}
+
+bool ExtractFromArchive(const TExtractRequest& request) {
+  LastResult = RunOnWorker(FileOpKind::Copy, [&request](TFileOpQuestions& questions, TFileOpObserver& figures) {
+    return std::make_unique<TArchiveExtraction>(request, questions, &figures);
+  });
+  return LastResult.Succeeded();
 }
 
 void SetFileOpQuestions(TFileOpQuestions* questions) { InstalledQuestions = questions; }

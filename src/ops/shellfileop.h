@@ -12,6 +12,7 @@
 #include <chrono>
 #include <optional>
 
+#include "archives/archiveextraction.h"
 #include "platform/fileop.h"
 
 namespace zarn {
@@ -37,6 +38,11 @@ bool ShellFileOp(const QStringList& sources, const QString& destination, int ope
 // system's error number of the first failure (ECANCELED when cancelled, EINVAL
 // for an empty path). Paths over the system's limits fail with ENAMETOOLONG.
 int ShellRename(const QString& oldPath, const QString& newPath, bool renameOnCollision);
+
+// Copies entries out of an archive into a folder the same way, with the same
+// questions and progress window. True only when everything asked was done;
+// the failures are in LastFileOpResult() for the caller to show.
+bool ExtractFromArchive(const TExtractRequest& request);
 
 // The engine's request for a ShellFileOp call; nothing when the operation code is unknown.
 std::optional<FileOpRequest> RequestFor(const QStringList& sources, const QString& destination, int operation,

@@ -28,7 +28,13 @@ QByteArray HomePathBytes() {
   return home.isEmpty() ? ToNativeName(QDir::homePath()) : home;
 }
 
-bool IsFolderKind(ItemKind kind) { return kind != ItemKind::File; }
+bool IsFolderKind(ItemKind kind) { return kind != ItemKind::File && kind != ItemKind::ArchiveFile; }
+
+bool IsArchiveKind(ItemKind kind) {
+  return kind == ItemKind::Archive || kind == ItemKind::ArchiveFolder || kind == ItemKind::ArchiveFile;
+}
+
+ArchiveNamespace Archives;
 
 // Classifies a directory entry: links count by what they lead to, so a link
 // to a folder can be browsed like one.
@@ -87,7 +93,10 @@ QString ChildDisplayName(ConstItemIdList child) {
     case ItemKind::Volume:
     case ItemKind::Folder:
     case ItemKind::FolderLink:
-    case ItemKind::File: break;
+    case ItemKind::File:
+    case ItemKind::Archive:
+    case ItemKind::ArchiveFolder:
+    case ItemKind::ArchiveFile: break;
   }
   return FromNativeName(ChildNameBytes(child));
 }
@@ -175,7 +184,7 @@ class FileSystemFolder final : public ShellFolder {
     return BindFileSystemPath(path);
   }
 
-  ShellLocation Location() const override { return {ShellLocation::Kind::FileSystem, Path_}; }
+  ShellLocation Location() const override { return {ShellLocation::Kind::FileSystem, Path_, {}}; }
 
   static ErrorOr<std::unique_ptr<ShellFolder>> BindFileSystemPath(const QByteArray& path) {
     struct stat info;
@@ -220,8 +229,13 @@ class ComputerFolder final : public ShellFolder {
     return volume.BindToObject(NextId(relative));
   }
 
-  ShellLocation Location() const override { return {ShellLocation::Kind::Computer, {}}; }
+  ShellLocation Location() const override { return {ShellLocation::Kind::Computer, {}, {}}; }
 };
+
+ErrorOr<std::unique_ptr<ShellFolder>> BindArchive(const ShellLocation& location) {
+  if (!Archives.Bind) return OsError(ENOTDIR, FromNativeName(location.Path));
+  return Archives.Bind(location);
+}
 
 // The namespace root: the home folder and the computer.
 class DesktopFolder final : public ShellFolder {
@@ -253,11 +267,12 @@ class DesktopFolder final : public ShellFolder {
       case ShellLocation::Kind::Desktop: return std::unique_ptr<ShellFolder>(std::make_unique<DesktopFolder>());
       case ShellLocation::Kind::Computer: return std::unique_ptr<ShellFolder>(std::make_unique<ComputerFolder>());
       case ShellLocation::Kind::FileSystem: break;
+      case ShellLocation::Kind::Archive: return BindArchive(location.Value());
     }
     return FileSystemFolder::BindFileSystemPath(location.Value().Path);
   }
 
-  ShellLocation Location() const override { return {ShellLocation::Kind::Desktop, {}}; }
+  ShellLocation Location() const override { return {ShellLocation::Kind::Desktop, {}, {}}; }
 };
 
 // Appends one item to a list being built.
@@ -295,7 +310,22 @@ QByteArray NormalizedPath(QByteArray path) {
   return '/' + kept.join('/');
 }
 
-ErrorOr<IdListPtr> ParseFileSystemPath(const QByteArray& path) {
+// A typed path that goes on past a file: the file is an archive and the rest
+// a path inside it, or the path names no folder.
+ErrorOr<IdListPtr> ParseThroughArchive(QByteArray items, const QByteArray& archive, const QByteArray& rest) {
+  auto folder = BindArchive({ShellLocation::Kind::Archive, archive, {QByteArray()}});
+  if (folder.IsError()) return OsError(ENOTDIR, FromNativeName(archive));
+  AppendItem(items, ItemKind::Archive, archive.mid(archive.lastIndexOf('/') + 1));
+  auto root = ListFromBytes(items);
+  if (root.IsError() || rest.isEmpty()) return root;
+  auto inside = folder.Value()->ParseDisplayName(FromNativeName(rest));
+  if (inside.IsError()) return inside.Error();
+  return IdListPtr(ConcatIdLists(root.Value().get(), inside.Value().get()));
+}
+
+// With `folderWanted` (the text ended with "/"), a path that ends at an
+// archive names the archive's root.
+ErrorOr<IdListPtr> ParseFileSystemPath(const QByteArray& path, bool folderWanted) {
   QByteArray items;
   AppendItem(items, ItemKind::Computer, {});
   AppendItem(items, ItemKind::Volume, "/");
@@ -312,7 +342,12 @@ ErrorOr<IdListPtr> ParseFileSystemPath(const QByteArray& path) {
     } else if (S_ISLNK(info.st_mode) && ::stat(walked.constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
       kind = ItemKind::FolderLink;
     }
-    if (walked.size() < path.size() && kind == ItemKind::File) return OsError(ENOTDIR, FromNativeName(walked));
+    if (walked.size() < path.size() && kind == ItemKind::File) {
+      return ParseThroughArchive(items, walked, path.mid(walked.size() + 1));
+    }
+    if (walked.size() == path.size() && kind == ItemKind::File && folderWanted) {
+      return ParseThroughArchive(items, walked, {});
+    }
     AppendItem(items, kind, component);
   }
   return ListFromBytes(items);
@@ -323,14 +358,14 @@ ErrorOr<IdListPtr> DesktopFolder::ParseDisplayName(const QString& text) const {
   if (text.trimmed().compare(ComputerParsingName, Qt::CaseInsensitive) == 0) return ComputerIdList();
   QByteArray path = NormalizedPath(ToNativeName(text));
   if (path.isEmpty()) return OsError::WithText(QStringLiteral("Путь должен начинаться с \"/\""), text);
-  auto parsed = ParseFileSystemPath(path);
+  auto parsed = ParseFileSystemPath(path, text.trimmed().endsWith(QLatin1Char('/')));
   // A path typed with trailing blanks names the folder without them, unless a
   // name really ends with blanks.
   const QString trimmed = QString(text).remove(QRegularExpression(QStringLiteral("\\s+$")));
   if (parsed.IsError() && trimmed != text && !trimmed.isEmpty()) {
     path = NormalizedPath(ToNativeName(trimmed));
     if (!path.isEmpty()) {
-      auto retried = ParseFileSystemPath(path);
+      auto retried = ParseFileSystemPath(path, trimmed.endsWith(QLatin1Char('/')));
       if (!retried.IsError()) return retried;
     }
   }
@@ -367,10 +402,16 @@ ErrorOr<ShellLocation> ResolveIdList(ConstItemIdList absolute) {
     if (atDesktop && kind == ItemKind::Computer) {
       location.Type = ShellLocation::Kind::Computer;
     } else if ((atDesktop && kind == ItemKind::Home) || (atComputer && kind == ItemKind::Volume)) {
-      location = {ShellLocation::Kind::FileSystem, ChildNameBytes(item)};
-    } else if (location.Type == ShellLocation::Kind::FileSystem && kind != ItemKind::Home &&
+      location = {ShellLocation::Kind::FileSystem, ChildNameBytes(item), {}};
+    } else if (location.Type == ShellLocation::Kind::FileSystem && kind == ItemKind::Archive) {
+      location = {ShellLocation::Kind::Archive, JoinPath(location.Path, ChildNameBytes(item)), {QByteArray()}};
+    } else if (location.Type == ShellLocation::Kind::FileSystem && !IsArchiveKind(kind) && kind != ItemKind::Home &&
                kind != ItemKind::Computer && kind != ItemKind::Volume) {
       location.Path = JoinPath(location.Path, ChildNameBytes(item));
+    } else if (location.Type == ShellLocation::Kind::Archive && IsArchiveKind(kind)) {
+      QByteArray& inside = location.Inside.back();
+      inside = inside.isEmpty() ? ChildNameBytes(item) : inside + '/' + ChildNameBytes(item);
+      if (kind == ItemKind::Archive) location.Inside.append(QByteArray());
     } else {
       return OsError(EINVAL);
     }
@@ -418,8 +459,24 @@ QString ShellParsingName(ConstItemIdList absolute) {
     case ShellLocation::Kind::Desktop: return {};
     case ShellLocation::Kind::Computer: return ComputerParsingName;
     case ShellLocation::Kind::FileSystem: break;
+    case ShellLocation::Kind::Archive: return ArchiveParsingName(location.Value());
   }
   return FromNativeName(location.Value().Path);
+}
+
+QString ArchiveParsingName(const ShellLocation& location) {
+  QByteArray path = location.Path;
+  for (const QByteArray& inside : location.Inside) {
+    if (!inside.isEmpty()) path = JoinPath(path, inside);
+  }
+  return FromNativeName(path);
+}
+
+void SetArchiveNamespace(const ArchiveNamespace& archives) { Archives = archives; }
+
+bool IsArchiveLocation(ConstItemIdList absolute) {
+  auto location = ResolveIdList(absolute);
+  return !location.IsError() && location.Value().Type == ShellLocation::Kind::Archive;
 }
 
 QByteArray ShellFileSystemPath(ConstItemIdList absolute) {
@@ -469,12 +526,20 @@ QMimeType MimeTypeOfPath(const QByteArray& path, ItemKind kind) {
   return mimeTypes.mimeTypeForFile(FromNativeName(path.mid(slash + 1)), QMimeDatabase::MatchExtension);
 }
 
+// Entries of an archive are typed by their names: their contents are not at hand.
+QMimeType MimeTypeOfArchiveEntry(ConstItemIdList item) {
+  QMimeDatabase mimeTypes;
+  if (IsFolderKind(ChildKind(item))) return mimeTypes.mimeTypeForName(QStringLiteral("inode/directory"));
+  return mimeTypes.mimeTypeForFile(ChildDisplayName(item), QMimeDatabase::MatchExtension);
+}
+
 }  // namespace
 
 QString ShellTypeName(ConstItemIdList absolute) {
   if (!absolute || ItemByteCount(absolute) == 0) return {};
   const ItemKind kind = ChildKind(LastItem(absolute));
   if (kind == ItemKind::Home || kind == ItemKind::Computer) return QStringLiteral("Системная папка");
+  if (IsArchiveKind(kind)) return MimeTypeOfArchiveEntry(LastItem(absolute)).comment().left(80);
   const QByteArray path = ShellFileSystemPath(absolute);
   if (kind == ItemKind::Volume) return VolumeTypeName(path);
   return MimeTypeOfPath(path, kind).comment().left(80);
@@ -489,9 +554,13 @@ int ShellIconIndex(ConstItemIdList absolute, bool, bool) {
     case ItemKind::Volume: return ShellIconIndexOf({QStringLiteral("drive-harddisk"), {}, IconFallback::Volume});
     case ItemKind::Folder: return ShellIconIndexOf({QStringLiteral("folder"), {}, IconFallback::Folder});
     case ItemKind::FolderLink: return ShellIconIndexOf({QStringLiteral("folder"), {}, IconFallback::FolderLink});
-    case ItemKind::File: break;
+    case ItemKind::Archive:
+    case ItemKind::ArchiveFolder: return ShellIconIndexOf({QStringLiteral("folder"), {}, IconFallback::Folder});
+    case ItemKind::File:
+    case ItemKind::ArchiveFile: break;
   }
-  const QMimeType type = MimeTypeOfPath(ShellFileSystemPath(absolute), kind);
+  const QMimeType type = kind == ItemKind::ArchiveFile ? MimeTypeOfArchiveEntry(LastItem(absolute))
+                                                       : MimeTypeOfPath(ShellFileSystemPath(absolute), kind);
   const bool special = type.name().startsWith(QLatin1String("inode/"));
   return ShellIconIndexOf({type.iconName(), type.genericIconName(), special ? IconFallback::Special : IconFallback::File});
 }

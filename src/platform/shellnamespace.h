@@ -6,6 +6,8 @@
 //   ├── the user's home folder          -> its file-system folders and files
 //   └── "Компьютер" (the computer)      -> the mounted volumes
 //                                           -> file-system folders and files
+//                                              -> an archive opened as a folder
+//                                                 -> its folders and files
 //
 // A child identifier holds one item: a kind byte and the item's raw name bytes
 // (a volume's and the home folder's items hold their absolute path). Names are
@@ -18,6 +20,7 @@
 // with QDir, which silently drops names that are not valid UTF-8.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <cstdint>
@@ -65,6 +68,9 @@ enum class ItemKind : std::uint8_t {
   Folder = 'D',
   FolderLink = 'L',  // a symbolic link to a folder: browsable
   File = 'F',        // everything else: files, links to files, dangling links, FIFOs, devices
+  Archive = 'A',        // an archive file (or an archive inside one) opened as a folder
+  ArchiveFolder = 'a',  // a folder inside an archive
+  ArchiveFile = 'f',    // anything else inside an archive
 };
 
 // The kind and the name bytes of a child identifier's first item.
@@ -84,8 +90,14 @@ struct FindData {
 
 // Where an absolute identifier list leads.
 struct ShellLocation {
-  enum class Kind { Desktop, Computer, FileSystem } Type = Kind::Desktop;
-  QByteArray Path;  // for FileSystem: absolute, no trailing "/" except the root
+  enum class Kind { Desktop, Computer, FileSystem, Archive } Type = Kind::Desktop;
+  // For FileSystem: absolute, no trailing "/" except the root. For Archive: the
+  // file-system path of the outermost archive.
+  QByteArray Path;
+  // For Archive: one path per archive entered, each inside the one before,
+  // the last naming the folder shown: {""} is the root of the archive at Path,
+  // {"inner.tar", "docs"} is docs in the archive inner.tar stored in it.
+  QList<QByteArray> Inside;
 };
 ErrorOr<ShellLocation> ResolveIdList(ConstItemIdList absolute);
 
@@ -125,6 +137,17 @@ class ShellFolder {
   virtual ShellLocation Location() const = 0;
 };
 
+// Archives opened as folders live in their own library, which hands the
+// namespace these at start (archives/archivefolder.h).
+struct ArchiveNamespace {
+  // The folder at an Archive location, or the error. Its ParseDisplayName
+  // takes a path inside it ("docs/a.txt").
+  ErrorOr<std::unique_ptr<ShellFolder>> (*Bind)(const ShellLocation& location) = nullptr;
+};
+void SetArchiveNamespace(const ArchiveNamespace& archives);
+// True when the location is inside an archive, which is opened read-only.
+bool IsArchiveLocation(ConstItemIdList absolute);
+
 // The namespace root.
 std::unique_ptr<ShellFolder> SHGetDesktopFolder();
 // The absolute list of the computer's volume list.
@@ -135,6 +158,8 @@ QString ShellTypeName(ConstItemIdList absolute);
 int ShellIconIndex(ConstItemIdList absolute, bool large = false, bool open = false);
 // The full path of an absolute list, or its virtual parsing name.
 QString ShellParsingName(ConstItemIdList absolute);
+// An archive location's path: the archive's path, then the paths inside it.
+QString ArchiveParsingName(const ShellLocation& location);
 // The file-system path (bytes) of an absolute list; empty for virtual folders.
 QByteArray ShellFileSystemPath(ConstItemIdList absolute);
 // The display name of the last item of an absolute list ("" for the desktop).

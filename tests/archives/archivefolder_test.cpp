@@ -1,0 +1,87 @@
+#include "archives/archivefolder.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "archivesamples.h"
+#include "platform/filenames.h"
+#include "temptree.h"
+
+namespace zarn {
+namespace {
+
+using test::TempTree;
+
+QStringList ChildNames(ShellFolder& folder) {
+  QStringList names;
+  auto children = folder.EnumObjects(SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN);
+  if (children.IsError()) return {children.Error().Text()};
+  while (IdListPtr child = children.Value()->Next()) names << folder.GetDisplayNameOf(child.get(), SHGDN_NORMAL);
+  return names;
+}
+
+ErrorOr<std::unique_ptr<ShellFolder>> BindPath(const QString& path) {
+  const std::unique_ptr<ShellFolder> desktop = SHGetDesktopFolder();
+  auto parsed = desktop->ParseDisplayName(path);
+  if (parsed.IsError()) return parsed.Error();
+  const QString named = ShellParsingName(parsed.Value().get());
+  if (named + QLatin1Char('/') != path && named != path) return OsError(EINVAL, named);
+  return desktop->BindToObject(parsed.Value().get());
+}
+
+QByteArray FileBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A path typed through an archive inside an archive is listed and names itself
+// back; the namespace keeps it read-only and gives each entry's header size.
+TEST(ArchiveFolder, APathThroughAnArchiveInsideAnArchiveListsAndNamesItselfBack) {
+  RegisterArchiveFolders();
+  TempTree tree;
+  const QString inner = tree.Path(QStringLiteral("inner.tar.gz"));
+  ASSERT_TRUE(test::WriteArchive(inner, ARCHIVE_FORMAT_TAR_USTAR, ARCHIVE_FILTER_GZIP,
+                                 {{"deep/big.txt", QByteArray(3000, 'b')}, {"deep/small.txt", "s"}}));
+  const QString outer = tree.Path(QStringLiteral("outer.zip"));
+  ASSERT_TRUE(test::WriteArchive(outer, ARCHIVE_FORMAT_ZIP, ARCHIVE_FILTER_NONE,
+                                 {{"pack/inner.tar.gz", FileBytes(inner)}, {"pack/.hidden", "h"}}));
+
+  auto pack = BindPath(outer + QStringLiteral("/pack"));
+  ASSERT_FALSE(pack.IsError()) << pack.Error().Text().toStdString();
+  EXPECT_EQ(ChildNames(*pack.Value()), QStringList({QStringLiteral("inner.tar.gz"), QStringLiteral(".hidden")}));
+
+  auto deep = BindPath(outer + QStringLiteral("/pack/inner.tar.gz/deep"));
+  ASSERT_FALSE(deep.IsError()) << deep.Error().Text().toStdString();
+  EXPECT_EQ(ChildNames(*deep.Value()), QStringList({QStringLiteral("big.txt"), QStringLiteral("small.txt")}));
+  EXPECT_EQ(ArchiveParsingName(deep.Value()->Location()), outer + QStringLiteral("/pack/inner.tar.gz/deep"));
+  IdListPtr big = MakeShellChild(ItemKind::ArchiveFile, "big.txt");
+  EXPECT_EQ(deep.Value()->GetFindData(big.get()).SizeLow, 3000u);
+  EXPECT_EQ(deep.Value()->CompareIDs(SortBySize, big.get(), MakeShellChild(ItemKind::ArchiveFile, "small.txt").get()) > 0,
+            true);
+
+  EXPECT_TRUE(BindPath(outer + QStringLiteral("/pack/missing")).IsError());
+  EXPECT_TRUE(BindPath(outer + QStringLiteral("/pack/.hidden/x")).IsError());
+}
+
+// The index of an archive is kept while the user is inside it, but an archive
+// written anew meanwhile is read anew.
+TEST(ArchiveFolder, AnArchiveWrittenAnewIsReadAnew) {
+  RegisterArchiveFolders();
+  TempTree tree;
+  const QString path = tree.Path(QStringLiteral("a.tar"));
+  ASSERT_TRUE(test::WriteArchive(path, ARCHIVE_FORMAT_TAR_USTAR, ARCHIVE_FILTER_NONE, {{"one.txt", "1"}}));
+  // A path that ends at an archive names a file; with a "/" after it, the archive's root.
+  EXPECT_TRUE(BindPath(path).IsError());
+  auto first = BindPath(path + QLatin1Char('/'));
+  ASSERT_FALSE(first.IsError()) << first.Error().Text().toStdString();
+  EXPECT_EQ(ChildNames(*first.Value()), QStringList{QStringLiteral("one.txt")});
+  ASSERT_TRUE(QFile::remove(path));
+  ASSERT_TRUE(test::WriteArchive(path, ARCHIVE_FORMAT_TAR_USTAR, ARCHIVE_FILTER_NONE, {{"two.txt", "22"}}));
+  auto second = BindPath(path + QLatin1Char('/'));
+  ASSERT_FALSE(second.IsError());
+  EXPECT_EQ(ChildNames(*second.Value()), QStringList{QStringLiteral("two.txt")});
+}
+
+}  // namespace
+}  // namespace zarn
