@@ -24,8 +24,28 @@ struct TNormalPath {
   bool Climbs = false;
 };
 
+// True when the name has no empty, "." or ".." part and does not start with
+// "/": nearly every name, kept as it is (a trailing "/" aside) without
+// splitting it.
+bool IsPlainPath(const QByteArray& raw, qsizetype end) {
+  if (end <= 0 || raw.startsWith('/')) return false;
+  for (qsizetype start = 0; start <= end;) {
+    qsizetype slash = raw.indexOf('/', start);
+    if (slash < 0 || slash > end) slash = end;
+    const qsizetype length = slash - start;
+    if (length == 0 || (raw[start] == '.' && (length == 1 || (length == 2 && raw[start + 1] == '.')))) return false;
+    start = slash + 1;
+  }
+  return true;
+}
+
 TNormalPath Normalize(const QByteArray& raw) {
   TNormalPath result;
+  const qsizetype end = raw.endsWith('/') ? raw.size() - 1 : raw.size();
+  if (IsPlainPath(raw, end)) {
+    result.Path = raw.left(end);
+    return result;
+  }
   result.Absolute = raw.startsWith('/');
   QList<QByteArray> parts;
   for (const QByteArray& part : raw.split('/')) {
@@ -53,8 +73,10 @@ ArchiveEntryType TypeOf(archive_entry* header) {
 
 QDateTime ModifiedOf(archive_entry* header) {
   if (!archive_entry_mtime_is_set(header)) return {};
+  // In UTC: a local time would look up the time zone for every header.
   return QDateTime::fromMSecsSinceEpoch(qint64(archive_entry_mtime(header)) * 1000 +
-                                        archive_entry_mtime_nsec(header) / 1000000);
+                                            archive_entry_mtime_nsec(header) / 1000000,
+                                        Qt::UTC);
 }
 
 OsError Refusal(const char* why, const QByteArray& raw) {
