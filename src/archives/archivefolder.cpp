@@ -132,7 +132,7 @@ class ArchiveFolder final : public ShellFolder {
       if (!(flags & (folder ? SHCONTF_FOLDERS : SHCONTF_NONFOLDERS))) continue;
       children.push_back(MakeShellChild(folder ? ItemKind::ArchiveFolder : ItemKind::ArchiveFile, name));
     }
-    return std::unique_ptr<IdEnumerator>(std::make_unique<Children>(std::move(children)));
+    return std::unique_ptr<IdEnumerator>(std::make_unique<ListIdEnumerator>(std::move(children)));
   }
 
   void MakeSortKeys(int column, const std::vector<ConstItemIdList>& children, SortKeys& keys) override {
@@ -226,16 +226,6 @@ class ArchiveFolder final : public ShellFolder {
   ShellLocation Location() const override { return Location_; }
 
  private:
-  class Children final : public IdEnumerator {
-   public:
-    explicit Children(std::vector<IdListPtr> children) : Children_(std::move(children)) {}
-    IdListPtr Next() override { return Index_ < Children_.size() ? std::move(Children_[Index_++]) : nullptr; }
-
-   private:
-    std::vector<IdListPtr> Children_;
-    std::size_t Index_ = 0;
-  };
-
   static IdListPtr Appended(ConstItemIdList list, ConstItemIdList item) {
     return IdListPtr(ConcatIdLists(list, item));
   }

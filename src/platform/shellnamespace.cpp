@@ -75,17 +75,6 @@ class FileSystemEnumerator final : public IdEnumerator {
   FolderReader Reader_;
 };
 
-// A fixed list of children (desktop, computer).
-class ListEnumerator final : public IdEnumerator {
- public:
-  explicit ListEnumerator(std::vector<IdListPtr> children) : Children_(std::move(children)) {}
-  IdListPtr Next() override { return Index_ < Children_.size() ? std::move(Children_[Index_++]) : nullptr; }
-
- private:
-  std::vector<IdListPtr> Children_;
-  size_t Index_ = 0;
-};
-
 QString ChildDisplayName(ConstItemIdList child) {
   switch (ChildKind(child)) {
     case ItemKind::Home: return HomeDisplayName;
@@ -212,7 +201,7 @@ class ComputerFolder final : public ShellFolder {
     if (flags & SHCONTF_FOLDERS) {
       for (const Volume& volume : ListVolumes()) children.push_back(MakeShellChild(ItemKind::Volume, volume.MountPoint));
     }
-    return std::unique_ptr<IdEnumerator>(std::make_unique<ListEnumerator>(std::move(children)));
+    return std::unique_ptr<IdEnumerator>(std::make_unique<ListIdEnumerator>(std::move(children)));
   }
 
   QString GetDisplayNameOf(ConstItemIdList relative, std::uint32_t) const override {
@@ -246,7 +235,7 @@ class DesktopFolder final : public ShellFolder {
       children.push_back(MakeShellChild(ItemKind::Home, HomePathBytes()));
       children.push_back(MakeShellChild(ItemKind::Computer, {}));
     }
-    return std::unique_ptr<IdEnumerator>(std::make_unique<ListEnumerator>(std::move(children)));
+    return std::unique_ptr<IdEnumerator>(std::make_unique<ListIdEnumerator>(std::move(children)));
   }
 
   QString GetDisplayNameOf(ConstItemIdList relative, std::uint32_t flags) const override {
@@ -391,6 +380,8 @@ IdListPtr MakeShellChild(ItemKind kind, const QByteArray& name) {
   payload.append(name);
   return IdListPtr(MakeChildId(reinterpret_cast<const std::uint8_t*>(payload.constData()), size_t(payload.size())));
 }
+
+IdListPtr ListIdEnumerator::Next() { return Index_ < Children_.size() ? std::move(Children_[Index_++]) : nullptr; }
 
 ErrorOr<ShellLocation> ResolveIdList(ConstItemIdList absolute) {
   ShellLocation location;

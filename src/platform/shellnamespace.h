@@ -108,6 +108,17 @@ class IdEnumerator {
   virtual IdListPtr Next() = 0;
 };
 
+// A fixed list of children (the desktop's, the computer's, an archive folder's).
+class ListIdEnumerator final : public IdEnumerator {
+ public:
+  explicit ListIdEnumerator(std::vector<IdListPtr> children) : Children_(std::move(children)) {}
+  IdListPtr Next() override;
+
+ private:
+  std::vector<IdListPtr> Children_;
+  std::size_t Index_ = 0;
+};
+
 class ShellFolder {
  public:
   virtual ~ShellFolder() = default;
