@@ -26,12 +26,12 @@ QByteArray LastPart(const QByteArray& path) { return path.mid(path.lastIndexOf('
 // like when read, so that a rewritten archive is read anew.
 class IndexCache {
  public:
-  ErrorOr<std::shared_ptr<const TArchiveIndex>> Open(const QByteArray& path, const QList<QByteArray>& chain) {
+  ErrorOr<std::shared_ptr<TArchiveIndex>> Open(const QByteArray& path, const QList<QByteArray>& chain) {
     QMutexLocker lock(&Mutex_);
     const FileStamp stamp = StampOf(path);
     auto outer = Cached(path, {}, stamp);
     if (outer.IsError()) return outer;
-    std::shared_ptr<const TArchiveIndex> index = outer.TakeValue();
+    std::shared_ptr<TArchiveIndex> index = outer.TakeValue();
     QList<QByteArray> walked;
     for (const QByteArray& inner : chain) {
       walked.append(inner);
@@ -62,7 +62,7 @@ class IndexCache {
     QByteArray Path;
     QList<QByteArray> Chain;
     FileStamp Stamp;
-    std::shared_ptr<const TArchiveIndex> Index;
+    std::shared_ptr<TArchiveIndex> Index;
   };
   static constexpr std::size_t kKept = 6;
 
@@ -85,18 +85,18 @@ class IndexCache {
     return nullptr;
   }
 
-  ErrorOr<std::shared_ptr<const TArchiveIndex>> Cached(const QByteArray& path, const QList<QByteArray>& chain,
+  ErrorOr<std::shared_ptr<TArchiveIndex>> Cached(const QByteArray& path, const QList<QByteArray>& chain,
                                                        const FileStamp& stamp) {
     if (Entry* known = Find(path, chain, stamp)) return known->Index;
     auto opened = TArchiveIndex::Open(FromNativeName(path));
     if (opened.IsError()) return opened.Error();
-    std::shared_ptr<const TArchiveIndex> index = opened.TakeValue();
+    std::shared_ptr<TArchiveIndex> index = opened.TakeValue();
     Remember(path, chain, stamp, index);
     return index;
   }
 
   void Remember(const QByteArray& path, const QList<QByteArray>& chain, const FileStamp& stamp,
-                std::shared_ptr<const TArchiveIndex> index) {
+                std::shared_ptr<TArchiveIndex> index) {
     Entries_.push_back({path, chain, stamp, std::move(index)});
     if (Entries_.size() > kKept) Entries_.erase(Entries_.begin());
   }
@@ -271,9 +271,38 @@ bool LooksLikeArchive(const QString& path, bool byNameOnly) {
 
 void RegisterArchiveFolders() { SetArchiveNamespace({&BindArchiveFolder}); }
 
-ErrorOr<std::shared_ptr<const TArchiveIndex>> ArchiveIndexAt(const ShellLocation& location) {
+namespace {
+
+ErrorOr<std::shared_ptr<TArchiveIndex>> OpenCachedIndex(const ShellLocation& location) {
   if (location.Type != ShellLocation::Kind::Archive || location.Inside.isEmpty()) return OsError(EINVAL);
   return Cache().Open(location.Path, location.Inside.mid(0, location.Inside.size() - 1));
+}
+
+}  // namespace
+
+ErrorOr<std::shared_ptr<const TArchiveIndex>> ArchiveIndexAt(const ShellLocation& location) {
+  auto index = OpenCachedIndex(location);
+  if (index.IsError()) return index.Error();
+  return std::shared_ptr<const TArchiveIndex>(index.TakeValue());
+}
+
+std::vector<QByteArray> LegacyArchiveNames(const ShellLocation& location) {
+  constexpr std::size_t kNamesShown = 200;
+  std::vector<QByteArray> names;
+  auto index = ArchiveIndexAt(location);
+  if (index.IsError()) return names;
+  for (const TArchiveEntry& entry : index.Value()->Entries()) {
+    if (entry.LegacyName) names.push_back(LastPart(entry.Path));
+    if (names.size() == kNamesShown) break;
+  }
+  return names;
+}
+
+ErrorOrDone DecodeArchiveNames(const ShellLocation& location, char16_t (*byteToUnicode)(unsigned char byte)) {
+  auto index = OpenCachedIndex(location);
+  if (index.IsError()) return index.Error();
+  index.Value()->SetLegacyCodePage(byteToUnicode);
+  return Done{};
 }
 
 std::optional<TArchiveItem> ArchiveItemOf(const ShellFolder& folder, ConstItemIdList child) {

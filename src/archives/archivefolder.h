@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/shellnamespace.h"
 
@@ -25,6 +26,13 @@ bool LooksLikeArchive(const QString& path, bool byNameOnly);
 
 // The index of the archive a location is in (its innermost archive).
 ErrorOr<std::shared_ptr<const TArchiveIndex>> ArchiveIndexAt(const ShellLocation& location);
+
+// The names of the archive a location is in that are in the code page of the
+// system that wrote them (a sample of a few hundred), and their decoding anew
+// through a byte map of the code-page table (Cp866ToUnicode and the like).
+// GUI thread only: the index is shared with its folders.
+std::vector<QByteArray> LegacyArchiveNames(const ShellLocation& location);
+ErrorOrDone DecodeArchiveNames(const ShellLocation& location, char16_t (*byteToUnicode)(unsigned char byte));
 
 // An entry of an archive, as the commands that read archives need it.
 struct TArchiveItem {

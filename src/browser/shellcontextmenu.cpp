@@ -138,6 +138,9 @@ void ShowArchiveRowMenu(const QString& path, QPoint point, QWidget* owner, const
   menu.setObjectName(QStringLiteral("ShellContextMenu"));
   Handlers handlers;
   if (commands.OpenAsFolder) handlers.push_back({menu.addAction(OpenAsFolderCaption), commands.OpenAsFolder});
+  if (commands.RepairRowName) {
+    handlers.push_back({menu.addAction(QStringLiteral("Исправить имена архива…")), commands.RepairRowName});
+  }
   handlers.push_back({menu.addAction(QIcon::fromTheme(QStringLiteral("edit-copy")), QStringLiteral("Копировать путь")),
                       [path] { CopyPathToClipboard(path); }});
   QAction* chosen = ExecMenu(menu, point);

@@ -31,7 +31,8 @@ struct TContextMenuCommands {
 };
 
 // The menu of a row inside an archive, which is opened read-only: entering
-// an archive stored in it, and the row's path for the clipboard.
+// an archive stored in it, reading the archive's names in another code page
+// (RepairRowName), and the row's path for the clipboard.
 void ShowArchiveRowMenu(const QString& path, QPoint point, QWidget* owner, const TContextMenuCommands& commands);
 
 // Shows the menu and returns the chosen action, or nullptr when cancelled.

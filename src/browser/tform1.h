@@ -84,6 +84,8 @@ class TForm1 : public QMainWindow {
   bool RefuseInArchive();
   // A row's size from the archive's headers; nothing for rows on the disk.
   std::optional<std::int64_t> ArchiveRowBytes(int row) const;
+  // "Исправить имена…" inside an archive: its names in another code page read anew.
+  void RepairArchiveNames();
   // F5 inside an archive: the marked entries (else the cursor's) into the second panel's folder.
   void CopyOutOfArchive();
 

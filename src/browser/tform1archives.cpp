@@ -16,6 +16,8 @@
 #include "ops/filecommands_texts.h"
 #include "ops/shellfileop.h"
 #include "ops/launchcommands.h"
+#include "ops/namerepairdialog.h"
+#include "viewer/codepages.h"
 #include "platform/filenames.h"
 #include "platform/guard.h"
 #include "platform/prompter.h"
@@ -83,6 +85,18 @@ void TForm1::OpenArchiveFile(int row) {
   OpenFileRow(path, QFileInfo(path).path() + QLatin1Char('/'));
   // The program may read the copy at any time: it stays until the program ends.
   OpenedCopies_.push_back(std::move(copy));
+}
+
+// The whole archive is read in the code page chosen; nothing on the disk changes.
+void TForm1::RepairArchiveNames() {
+  const ShellLocation location = Items_->CurrentFolder()->Location();
+  const std::optional<NameSource> source = ChooseNameRepair(LegacyArchiveNames(location));
+  if (!source) return;
+  char16_t (*byteMap)(unsigned char) = *source == NameSource::Cp1251 ? Cp1251ToUnicode
+                                       : *source == NameSource::Koi8r ? Koi8rToUnicode
+                                                                      : Cp866ToUnicode;
+  ValueOrRaise(DecodeArchiveNames(location, byteMap));
+  SetPath(PathText());
 }
 
 void TForm1::CopyOutOfArchive() {

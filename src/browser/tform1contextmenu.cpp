@@ -94,8 +94,13 @@ void TForm1::PopupMenu1Popup() {
   FocusName = Items_->CurrentFolder()->GetDisplayNameOf(Items_->GetItem(row).IdList, SHGDN_NORMAL);
   const QString path = RowPath(row);
   if (InArchive()) {
-    // Entering an archive lists anew by itself; nothing else changes the listing.
-    ShowArchiveRowMenu(path, point, this, RowCommands(*this, row));
+    // Entering an archive and its names read anew list it anew by themselves.
+    TContextMenuCommands commands = RowCommands(*this, row);
+    commands.RepairRowName = nullptr;
+    if (!LegacyArchiveNames(Items_->CurrentFolder()->Location()).empty()) {
+      commands.RepairRowName = [this] { RepairArchiveNames(); };
+    }
+    ShowArchiveRowMenu(path, point, this, commands);
     return;
   }
   const MenuScope scope = Items_->CurrentPath() == ComputerParsingName ? MenuScope::Volume : MenuScope::Row;

@@ -7,6 +7,7 @@
 #include "archivesamples.h"
 #include "platform/filenames.h"
 #include "temptree.h"
+#include "viewer/codepages.h"
 
 namespace zarn {
 namespace {
@@ -81,6 +82,25 @@ TEST(ArchiveFolder, AnArchiveWrittenAnewIsReadAnew) {
   auto second = BindPath(path + QLatin1Char('/'));
   ASSERT_FALSE(second.IsError());
   EXPECT_EQ(ChildNames(*second.Value()), QStringList{QStringLiteral("two.txt")});
+}
+
+// Zip names without the UTF-8 flag read as 866 until the user chooses another
+// code page for the whole archive.
+TEST(ArchiveFolder, NamesInAnOldCodePageAreReadAnewForTheWholeArchive) {
+  RegisterArchiveFolders();
+  TempTree tree;
+  const QString path = tree.Path(QStringLiteral("old.zip"));
+  const QByteArray report866("\x8e\xe2\xe7\xf1\xe2.txt");  // "Отчёт.txt" in 866
+  ASSERT_TRUE(test::WriteRawZip(path, {{report866, "r", false}, {"plain.txt", "p", false}}));
+  auto root = BindPath(path + QLatin1Char('/'));
+  ASSERT_FALSE(root.IsError()) << root.Error().Text().toStdString();
+  EXPECT_EQ(ChildNames(*root.Value()), QStringList({QStringLiteral("Отчёт.txt"), QStringLiteral("plain.txt")}));
+  const ShellLocation location = root.Value()->Location();
+  EXPECT_EQ(LegacyArchiveNames(location), std::vector<QByteArray>{report866});
+
+  ASSERT_FALSE(DecodeArchiveNames(location, Cp1251ToUnicode).IsError());
+  EXPECT_EQ(ChildNames(*root.Value()),
+            QStringList({DecodeSingleBytes(report866, Cp1251ToUnicode), QStringLiteral("plain.txt")}));
 }
 
 }  // namespace
