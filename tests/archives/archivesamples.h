@@ -68,8 +68,9 @@ struct TZipName {
   bool Utf8 = false;
 };
 
+// `bytes` may pass 4: the bytes past the value's are zero.
 inline void AppendLittle(QByteArray& out, quint32 value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.append(char((value >> (8 * i)) & 0xFF));
+  for (int i = 0; i < bytes; ++i) out.append(char(i < 4 ? (value >> (8 * i)) & 0xFF : 0));
 }
 
 inline bool WriteRawZip(const QString& path, const std::vector<TZipName>& names) {
