@@ -46,7 +46,7 @@ void RunOperation(FileOpKind kind, const QString& source, const QString& destina
   request.Destination = destination;
   NoQuestions questions;
   if (!FileOperation(request, questions).Run().Succeeded())
-    Fail(QStringLiteral("the engine failed to %1 %2").arg(kind == FileOpKind::Move ? "move" : "copy", source));
+    Fail(QStringLiteral("the engine failed to %1 %2").arg(kind == FileOpKind::Move ? QStringLiteral("move") : QStringLiteral("copy"), source));
 }
 
 void WriteFile(const QByteArray& path, qint64 size) {

@@ -196,7 +196,7 @@ void CheckRipgrep(const TEncodedWord& word, const QString& root) {
   const QList<QByteArray> lines = ripgrep.readAllStandardOutput().trimmed().split('\n');
   if (!finished || ripgrep.exitStatus() != QProcess::NormalExit || ripgrep.exitCode() != 0 || lines.size() != 1 ||
       !lines.first().endsWith(word.FileName))
-    Fail(QStringLiteral("rg for %1 did not find %2 alone").arg(word.Encoding, word.FileName));
+    Fail(QStringLiteral("rg for %1 did not find %2 alone").arg(QLatin1String(word.Encoding), QLatin1String(word.FileName)));
 }
 
 // Times Zarn's one search for the word in every encoding against the sum of
