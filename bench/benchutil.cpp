@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -15,6 +16,64 @@
 extern char** environ;
 
 namespace zarn::bench {
+namespace {
+
+constexpr char kDropCaches[] = "/proc/sys/vm/drop_caches";
+
+double Median(std::vector<double> times) {
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+// This process's environment with LC_ALL pinned, so that a peer's speed and
+// output do not depend on the locale of whoever runs the benchmark.
+std::vector<char*> PinnedEnvironment() {
+  static char pinned[] = "LC_ALL=C.UTF-8";
+  std::vector<char*> environment;
+  for (char** variable = environ; *variable != nullptr; ++variable)
+    if (std::strncmp(*variable, "LC_ALL=", 7) != 0) environment.push_back(*variable);
+  environment.push_back(pinned);
+  environment.push_back(nullptr);
+  return environment;
+}
+
+// Spawns `argv` with stdout sent to `outputFd` (or /dev/null) and waits for it;
+// ends the benchmark unless it exits with status 0.
+void RunProgram(const QStringList& argv, int outputFd) {
+  std::vector<QByteArray> storage;
+  std::vector<char*> args;
+  for (const QString& arg : argv) storage.push_back(QFile::encodeName(arg));
+  for (QByteArray& arg : storage) args.push_back(arg.data());
+  args.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (outputFd >= 0) posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
+  else posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  std::vector<char*> environment = PinnedEnvironment();
+  pid_t pid = 0;
+  const int error = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environment.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (error != 0) Fail(QStringLiteral("cannot start %1: %2").arg(argv.first(), QString::fromLocal8Bit(strerror(error))));
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) Fail(QStringLiteral("lost %1").arg(argv.first()));
+  if (WIFSIGNALED(status)) Fail(QStringLiteral("%1 was killed by signal %2").arg(argv.join(' ')).arg(WTERMSIG(status)));
+  if (WEXITSTATUS(status) != 0)
+    Fail(QStringLiteral("%1 exited with status %2").arg(argv.join(' ')).arg(WEXITSTATUS(status)));
+}
+
+}  // namespace
+
+void Fail(const QString& message) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "bench: %s\n", qPrintable(message));
+  std::exit(1);
+}
+
+qint64 Scaled(qint64 full) {
+  const int scale = qEnvironmentVariableIntValue("ZARN_BENCH_SCALE");
+  return scale > 1 ? std::max<qint64>(1, full / scale) : full;
+}
 
 double MedianSeconds(int runs, const std::function<void()>& work) {
   std::vector<double> times;
@@ -24,42 +83,72 @@ double MedianSeconds(int runs, const std::function<void()>& work) {
     work();
     times.push_back(double(timer.nsecsElapsed()) / 1e9);
   }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
+  return Median(times);
 }
 
 double TimeProgram(const QStringList& argv) {
-  std::vector<QByteArray> storage;
-  std::vector<char*> args;
-  for (const QString& arg : argv) storage.push_back(QFile::encodeName(arg));
-  for (QByteArray& arg : storage) args.push_back(arg.data());
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   QElapsedTimer timer;
   timer.start();
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) {
-    std::fprintf(stderr, "bench: cannot start %s\n", args[0]);
-    std::exit(1);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  posix_spawn_file_actions_destroy(&actions);
+  RunProgram(argv, -1);
   return double(timer.nsecsElapsed()) / 1e9;
 }
 
-double MedianProgramSeconds(int runs, const QStringList& argv) {
-  return MedianSeconds(runs, [&] { TimeProgram(argv); });
+QByteArray ProgramOutput(const QStringList& argv) {
+  FILE* output = std::tmpfile();
+  if (output == nullptr) Fail(QStringLiteral("cannot make a temporary file"));
+  RunProgram(argv, fileno(output));
+  QFile file;
+  if (!file.open(output, QIODevice::ReadOnly)) Fail(QStringLiteral("cannot read the output of %1").arg(argv.first()));
+  file.seek(0);
+  QByteArray bytes = file.readAll();
+  file.close();
+  std::fclose(output);
+  return bytes;
+}
+
+bool CacheStartsCold() {
+  static const bool cold = ::access(kDropCaches, W_OK) == 0;
+  return cold;
+}
+
+void StartRun() {
+  ::sync();
+  if (!CacheStartsCold()) return;
+  const int fd = ::open(kDropCaches, O_WRONLY | O_CLOEXEC);
+  if (fd < 0 || ::write(fd, "3", 1) != 1) Fail(QStringLiteral("cannot drop the page cache"));
+  ::close(fd);
+}
+
+TAlternateTimes AlternateMedians(int runs, const std::function<void()>& prepare, const std::function<void()>& zarn,
+                                 const std::function<double()>& peer, const CheckSide& check) {
+  TAlternateTimes times;
+  std::vector<double> peerRuns;
+  for (int run = 0; run < runs; ++run) {
+    if (prepare) prepare();
+    StartRun();
+    QElapsedTimer timer;
+    timer.start();
+    zarn();
+    times.ZarnRuns.push_back(double(timer.nsecsElapsed()) / 1e9);
+    if (check) check(true);
+    if (prepare) prepare();
+    StartRun();
+    peerRuns.push_back(peer());
+    if (check) check(false);
+  }
+  times.Zarn = Median(times.ZarnRuns);
+  times.Peer = Median(peerRuns);
+  return times;
 }
 
 void PrintRatio(const QString& name, double zarnSeconds, double peerSeconds) {
-  std::printf("bench: %s ratio=%.2f zarn=%.3fs peer=%.3fs\n", qPrintable(name),
-              peerSeconds > 0 ? zarnSeconds / peerSeconds : 0.0, zarnSeconds, peerSeconds);
+  std::printf("bench: %s ratio=%.2f zarn=%.3fs peer=%.3fs cache=%s\n", qPrintable(name),
+              peerSeconds > 0 ? zarnSeconds / peerSeconds : 0.0, zarnSeconds, peerSeconds,
+              CacheStartsCold() ? "cold" : "warm");
   std::fflush(stdout);
 }
+
+void PrintRatio(const QString& name, const TAlternateTimes& times) { PrintRatio(name, times.Zarn, times.Peer); }
 
 void PrintValue(const QString& name, double value, const QString& unit) {
   std::printf("bench: %s value=%.3f %s\n", qPrintable(name), value, qPrintable(unit));
@@ -74,8 +163,6 @@ long long ResidentBytes() {
   }
   return resident * sysconf(_SC_PAGESIZE);
 }
-
-void WarmUp(const QStringList& argv) { TimeProgram(argv); }
 
 QString ScratchFolderPath(const QString& name) {
   QString base = qEnvironmentVariable("ZARN_BENCH_DIR");
