@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QCoreApplication>
 #include <QFile>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -139,6 +141,33 @@ TAlternateTimes AlternateMedians(int runs, const std::function<void()>& prepare,
   times.Zarn = Median(times.ZarnRuns);
   times.Peer = Median(peerRuns);
   return times;
+}
+
+void TurnEventLoopUntil(const std::function<bool()>& done) {
+  while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+}
+
+double LongestBlockMs(const std::function<void()>& start, const std::function<bool()>& done) {
+  QElapsedTimer clock;
+  clock.start();
+  qint64 lastTurn = 0;
+  qint64 longest = 0;
+  QTimer ticker;  // a zero interval fires once per turn of the loop
+  ticker.setInterval(0);
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    const qint64 now = clock.nsecsElapsed();
+    longest = std::max(longest, now - lastTurn);
+    lastTurn = now;
+  });
+  ticker.start();
+  bool started = false;
+  QTimer::singleShot(0, [&] {
+    start();
+    started = true;
+  });
+  TurnEventLoopUntil([&] { return started && done(); });
+  QCoreApplication::processEvents();  // the turn after the last piece of work
+  return double(longest) / 1e6;
 }
 
 void PrintRatio(const QString& name, double zarnSeconds, double peerSeconds) {

@@ -54,6 +54,13 @@ void PrintRatio(const QString& name, double zarnSeconds, double peerSeconds);
 void PrintRatio(const QString& name, const TAlternateTimes& times);
 void PrintValue(const QString& name, double value, const QString& unit);
 
+// Turns the event loop until `done()`.
+void TurnEventLoopUntil(const std::function<bool()>& done);
+// Runs `start` from the event loop, then turns the loop until `done()`, and
+// returns the longest time between two turns of the loop meanwhile, in ms:
+// how long the window could not answer input or repaint.
+double LongestBlockMs(const std::function<void()>& start, const std::function<bool()>& done);
+
 // Resident set size of this process in bytes.
 long long ResidentBytes();
 

@@ -5,13 +5,11 @@
 #include <QGuiApplication>
 #include <QPalette>
 
-#include <malloc.h>
-
 #include "browser/browsingstate.h"
+#include "browser/folderlisting.h"
 #include "browser/formatting.h"
 #include "browser/listcolumns.h"
 #include "panel/shellimages.h"
-#include "platform/childorder.h"
 
 namespace zarn {
 namespace {
@@ -82,45 +80,26 @@ TFolderItems::TFolderItems(QObject* parent) : QAbstractTableModel(parent) {
 
 TFolderItems::~TFolderItems() = default;
 
-ErrorOr<std::vector<IdListPtr>> TFolderItems::Enumerate(ShellFolder& folder) {
-  auto enumerator = folder.EnumObjects(SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN);
-  if (enumerator.IsError()) return enumerator.Error();
-  std::vector<IdListPtr> children;
-  while (IdListPtr child = enumerator.Value()->Next()) children.push_back(std::move(child));
-  return children;
-}
-
 ErrorOrDone TFolderItems::PopulateIDList(std::unique_ptr<ShellFolder> folder) {
   ListingScope scope(*this);
-  auto children = Enumerate(*folder);
-  if (children.IsError()) return children.Error();
-  std::vector<std::uint32_t> order;
-  std::vector<QString> names;
-  {
-    std::vector<ConstItemIdList> ids;
-    ids.reserve(children.Value().size());
-    for (const IdListPtr& child : children.Value()) ids.push_back(child.get());
-    order = SortedChildOrder(*folder, SortMode, ids, &names);
-  }
-  CurrentFolder_ = std::move(folder);
-  ReplaceItems(children.TakeValue(), std::move(names), order);
+  TListingProgress progress;
+  auto listed = ListFolder(std::move(folder), SortMode, progress);
+  if (listed.IsError()) return listed.Error();
+  ReplaceItems(listed.TakeValue());
   return Done{};
 }
 
-void TFolderItems::ReplaceItems(std::vector<IdListPtr> children, std::vector<QString> names,
-                               const std::vector<std::uint32_t>& order) {
+void TFolderItems::AdoptListing(TFolderRows listed) {
+  ReplaceItems(std::move(listed));
+  emit Populated();
+}
+
+void TFolderItems::ReplaceItems(TFolderRows listed) {
   beginResetModel();
-  std::vector<TShellItem>().swap(FolderItems);
-  FolderItems.reserve(order.size());
-  for (std::uint32_t position : order) {
-    TShellItem item;
-    item.IdList = children[position].release();
-    item.DisplayName = std::move(names[position]);
-    FolderItems.push_back(std::move(item));
-  }
+  CurrentFolder_ = std::move(listed.Folder);
+  FolderItems.swap(listed.Items);
   endResetModel();
-  // The sort keys of a big folder are freed now; give their pages back.
-  if (order.size() > 10000) ::malloc_trim(0);
+  FreeInBackground(std::move(listed.Items));
 }
 
 void TFolderItems::ClearIDList() {

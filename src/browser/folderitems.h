@@ -17,6 +17,8 @@
 
 namespace zarn {
 
+struct TFolderRows;
+
 // One child of the listed folder. Owns its identifier lists. (The fields are
 // laid out for size: a million of them stay small.)
 struct TShellItem {
@@ -53,6 +55,8 @@ class TFolderItems : public QAbstractTableModel {
   // be enumerated the error is returned and the previous listing stays.
   // Emits Populated() in every case.
   ErrorOrDone PopulateIDList(std::unique_ptr<ShellFolder> folder);
+  // Shows a listing read by TFolderListing; emits Populated().
+  void AdoptListing(TFolderRows listed);
   void GetItemDetails(int first, int last);
   // Raises "List index out of bounds" outside 0..count-1.
   TShellItem& GetItem(int index);
@@ -101,9 +105,7 @@ class TFolderItems : public QAbstractTableModel {
   void NameEdited(int row, const QString& text);
 
  private:
-  ErrorOr<std::vector<IdListPtr>> Enumerate(ShellFolder& folder);
-  void ReplaceItems(std::vector<IdListPtr> children, std::vector<QString> names,
-                    const std::vector<std::uint32_t>& order);
+  void ReplaceItems(TFolderRows listed);
 
   std::unique_ptr<ShellFolder> CurrentFolder_;
   IdListPtr CurrentIdList_;

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -25,6 +26,7 @@
 #include "archives/archivetempcopy.h"
 #include "browser/browsingstate.h"
 #include "browser/folderitems.h"
+#include "browser/folderlisting.h"
 #include "browser/listcolumns.h"
 #include "browser/maincommandhost.h"
 #include "browser/maincommands.h"
@@ -279,6 +281,11 @@ void TForm1::Wire() {
   // The context-menu key asks the same way as a right click.
   ListView->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(ListView, &QWidget::customContextMenuRequested, this, GuardedSlot([this] { PopupMenu1Popup(); }));
+  ListingTimer_ = new QTimer(this);
+  ListingTimer_->setInterval(100);
+  connect(ListingTimer_, &QTimer::timeout, this, GuardedSlot([this] {
+            if (Listing_) ShowListingProgress();
+          }));
   MountWatcher_ = new MountWatcher(this);
   connect(MountWatcher_, &MountWatcher::DeviceChange, this, [this](int code) { Guarded([&] { CD(code); }); });
 }
@@ -289,6 +296,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
     if (enter && (watched == cbPath || watched == cbPath->lineEdit())) {
       Guarded([this] { cbPathEnter(); });
+      return true;
+    }
+    if (key == Qt::Key_Escape && IsListing()) {
+      StopListing();
       return true;
     }
     if (enter && (watched == ComboBox1 || watched == ComboBox1->lineEdit())) {

@@ -29,6 +29,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QSplitter;
+class QTimer;
 class QToolButton;
 
 namespace zarn {
@@ -41,6 +42,7 @@ struct TCommandLayer;
 struct TMainCommand;
 enum class CommandPanel;
 class TFolderItems;
+class TFolderListing;
 class TListView;
 class TShellTreeView;
 class TArchiveTempCopy;
@@ -64,7 +66,12 @@ class TForm1 : public QMainWindow {
 
   // Navigation. Both raise the platform's error for the top-level guard.
   void SetPath(const QString& path);
+  // A folder that takes long to read is shown when it is read; the window
+  // answers meanwhile, and the next navigation or Escape cancels it.
   void SetFolder(IdListPtr id);
+  bool IsListing() const { return Listing_ != nullptr; }
+  // Cancels a listing under way; true when there was one.
+  bool StopListing();
   void UpOneLevel();
   void RefreshTree(int position);
   void RefreshDrives();
@@ -170,6 +177,9 @@ class TForm1 : public QMainWindow {
   void AddToHistory(ConstItemIdList id);
   void SelectFocusRow();
   void ShowDiskTotals();
+  void WaitForListing();
+  void FinishListing();
+  void ShowListingProgress();
 
   // Commands.
   void ListViewKeyDown(QKeyEvent* event, bool* handled);
@@ -184,8 +194,8 @@ class TForm1 : public QMainWindow {
   void ComboBox1Enter();
   void InsertPathInCommandLine();
   void RunMaskKey(MaskBox box);
-  std::vector<TMarkRow> MarkRows() const;
-  void ApplyMarkRows(const std::vector<TMarkRow>& rows);
+  std::vector<TMarkRow> MarkRows(int first, int last) const;
+  void MarkByOperation(MarkOperation operation, const QString& mask);
   void ListingReplaced();
   std::optional<TArchiveItem> ArchiveRow(int row) const;
   // The file to hand a viewer or a program: the row's own, or a temporary
@@ -195,6 +205,11 @@ class TForm1 : public QMainWindow {
 
   std::unique_ptr<ShellFolder> DesktopFolder_;
   TFolderItems* Items_ = nullptr;
+  // The listing under way, the folder it reads and the status line before it.
+  std::shared_ptr<TFolderListing> Listing_;
+  IdListPtr ListingId_;
+  QString StatusBeforeListing_;
+  QTimer* ListingTimer_ = nullptr;
   MountWatcher* MountWatcher_ = nullptr;
   std::vector<Volume> Volumes_;
   QString StartPath_;

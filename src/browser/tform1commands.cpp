@@ -128,8 +128,13 @@ std::span<const TMainCommand> TForm1::CommandTable() {
        [](TForm1& form) { form.Selection().ToggleMark(MarkAdvance::Stay); }},
       {"ToggleMarkAndAdvance", "", NoButton, {{Qt::Key_Insert}},
        [](TForm1& form) { form.Selection().ToggleMark(MarkAdvance::NextRow); }},
-      {"StopCounting", "", NoButton, {{Qt::Key_Escape, Qt::NoModifier, Qt::NoModifier, WhileEditing::No}},
-       [](TForm1& form) { form.Selection().StopCounting(); }},
+      {"StopWork", "", NoButton, {{Qt::Key_Escape, Qt::NoModifier, Qt::NoModifier, WhileEditing::No}},
+       [](TForm1& form) {
+         if (form.StopListing()) return;
+         form.Selection().StopCounting();
+         form.SetStatus(IdleStatusAfterKey);
+       },
+       StatusAfterKey::Kept},
       {"InsertPathInCommandLine", "", NoButton, {KeyWith(Qt::Key_J, Qt::ControlModifier)},
        [](TForm1& form) { form.InsertPathInCommandLine(); }},
       {"MarkByMask", "", NoButton, {KeyWith(Qt::Key_Plus, Qt::KeypadModifier)},
@@ -165,39 +170,33 @@ void TForm1::ListViewKeyDown(QKeyEvent* event, bool* handled) {
 
 // ---- Marks
 
-std::vector<TMarkRow> TForm1::MarkRows() const {
+std::vector<TMarkRow> TForm1::MarkRows(int first, int last) const {
   std::vector<TMarkRow> rows;
-  rows.reserve(size_t(Items_->Count()));
-  for (int row = 0; row < Items_->Count(); ++row) {
+  rows.reserve(size_t(last - first));
+  for (int row = first; row < last; ++row) {
     const TShellItem& item = Items_->GetItem(row);
     rows.push_back({item.DisplayName, Items_->IsFolderRow(row), item.Marked});
   }
   return rows;
 }
 
-void TForm1::ApplyMarkRows(const std::vector<TMarkRow>& rows) {
-  for (int row = 0; row < Items_->Count() && size_t(row) < rows.size(); ++row) {
-    Items_->GetItem(row).Marked = rows[size_t(row)].Marked;
-  }
-  ListView->viewport()->update();
-  Commands_->Selection.ShowSelectionInfo();
+void TForm1::MarkByOperation(MarkOperation operation, const QString& mask) {
+  // The mask is checked once: the slices then cannot fail.
+  if (operation != MarkOperation::Invert) ValueOrRaise(TFileMask::Compile(mask));
+  const QStringList panelCaptions = Form4 ? Form4->Captions() : QStringList();
+  Commands_->Selection.MarkRows([this, operation, mask, panelCaptions](int first, int last) {
+    std::vector<TMarkRow> rows = MarkRows(first, last);
+    (void)ApplyMarkOperation(operation, rows, mask, panelCaptions);
+    for (int row = first; row < last; ++row) Items_->GetItem(row).Marked = rows[size_t(row - first)].Marked;
+  });
 }
 
 // A choice of the selection-modes window.
-void TForm1::RunMarkOperation(MarkOperation operation, const QString& mask) {
-  std::vector<TMarkRow> rows = MarkRows();
-  const QStringList panelCaptions = Form4 ? Form4->Captions() : QStringList();
-  const ErrorOrDone result = ApplyMarkOperation(operation, rows, mask, panelCaptions);
-  if (result.IsError()) RaiseError(result.Error());
-  ApplyMarkRows(rows);
-}
+void TForm1::RunMarkOperation(MarkOperation operation, const QString& mask) { MarkByOperation(operation, mask); }
 
 void TForm1::RunMaskKey(MaskBox box) {
   const QString mask = AskMaskForKey(box);
-  std::vector<TMarkRow> rows = MarkRows();
-  const auto result = box == MaskBox::Mark ? MarkByMask(rows, mask) : UnmarkByMask(rows, mask);
-  if (result.IsError()) RaiseError(result.Error());
-  ApplyMarkRows(rows);
+  MarkByOperation(box == MaskBox::Mark ? MarkOperation::Mark : MarkOperation::Unmark, mask);
 }
 
 // A new listing: workers of the old one must not report into it.

@@ -3,12 +3,15 @@
 
 #include <QComboBox>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QSplitter>
+#include <QTimer>
 #include <QToolButton>
 
 #include "browser/browsingstate.h"
 #include "browser/folderitems.h"
+#include "browser/folderlisting.h"
 #include "browser/formatting.h"
 #include "browser/listcolumns.h"
 #include "browser/shelltree.h"
@@ -28,6 +31,8 @@ namespace {
 constexpr int HistoryIdRole = Qt::UserRole;
 constexpr int VolumeRole = Qt::UserRole;
 constexpr int TreeWidth = 195;
+const QString ListingStatusText = QStringLiteral("Чтение папки... ");
+const QString ListingStoppedText = QStringLiteral("Чтение папки прервано");
 
 QByteArray ListBytes(ConstItemIdList list) {
   return QByteArray(reinterpret_cast<const char*>(list), qsizetype(IdListSize(list)));
@@ -52,13 +57,58 @@ void TForm1::SetPath(const QString& path) {
 
 void TForm1::SetFolder(IdListPtr id) {
   auto folder = ValueOrRaise(DesktopFolder_->BindToObject(id.get()));
+  if (!StopListing()) StatusBeforeListing_ = Label9->text();
+  Listing_ = TFolderListing::Start(std::move(folder), SortMode);
+  ListingId_ = std::move(id);
+  if (Listing_->WaitFor(ListingWaitBudget)) return FinishListing();
+  const TFolderListing* waited = Listing_.get();
+  connect(Listing_->Notifier(), &TListingNotifier::Finished, this, GuardedSlot([this, waited] {
+            if (Listing_.get() == waited && Listing_->IsFinished()) FinishListing();
+          }), Qt::QueuedConnection);
+  if (Listing_->IsFinished()) return FinishListing();  // done before it could be heard
+  WaitForListing();
+}
+
+void TForm1::WaitForListing() {
+  QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+  ShowListingProgress();
+  ListingTimer_->start();
+}
+
+void TForm1::ShowListingProgress() {
+  SetStatus(ListingStatusText + GroupDigits(QString::number(Listing_->EntriesRead())));
+}
+
+bool TForm1::StopListing() {
+  if (!Listing_) return false;
+  Listing_->Cancel();
+  Listing_.reset();
+  ListingId_.reset();
+  if (ListingTimer_->isActive()) {
+    ListingTimer_->stop();
+    QGuiApplication::restoreOverrideCursor();
+  }
+  SetStatus(ListingStoppedText);
+  return true;
+}
+
+void TForm1::FinishListing() {
+  if (ListingTimer_->isActive()) {
+    ListingTimer_->stop();
+    QGuiApplication::restoreOverrideCursor();
+    SetStatus(StatusBeforeListing_);
+  }
+  auto listed = std::exchange(Listing_, nullptr)->TakeResult();
+  IdListPtr id = std::move(ListingId_);
   ListView->setUpdatesEnabled(false);
-  const ErrorOrDone listed = Items_->PopulateIDList(std::move(folder));
   if (!listed.IsError()) {
+    Items_->AdoptListing(listed.TakeValue());
     const QString path = DesktopFolder_->GetDisplayNameOf(id.get(), SHGDN_FORPARSING);
     Items_->SetCurrentIdList(std::move(id), path);
     AddToHistory(Items_->CurrentIdList());
     SelectFocusRow();
+  } else {
+    emit Items_->Populated();
   }
   if (DirectoryExists(CurrentPath()) || CurrentIdList()) ShellTreeView1->SelectIdList(CurrentIdList());
   ListView->setUpdatesEnabled(true);

@@ -1,5 +1,8 @@
 #include "ops/selection.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
+
 #include <atomic>
 #include <thread>
 
@@ -22,13 +25,74 @@ QString CountingStatusText(std::size_t counted, std::size_t total) {
          GroupDigits(QString::number(total));
 }
 
+// Rows are marked this many at a time, as many slices a turn of the event
+// loop as fit in kTurnBudgetMs.
+constexpr int kMarkSliceRows = 8192;
+constexpr qint64 kTurnBudgetMs = 30;
+
+struct TSelection::TSlicedMarking {
+  MarkSlice Slice;
+  int Next = 0;
+  int Total = 0;
+  std::vector<TMarkedEntry> Entries;
+  QTimer Turn;
+};
+
+QString MarkingStatusText(std::size_t done, std::size_t total) {
+  return QStringLiteral("Выделение: ") + GroupDigits(QString::number(done)) + QStringLiteral(" из ") +
+         GroupDigits(QString::number(total));
+}
+
 TSelection::TSelection(TCommandHost& host, TFolderSizeWorkers* workers) : Host_(host), Workers_(workers) {}
 
 TSelection::~TSelection() { StopCounting(); }
 
 void TSelection::ShowSelectionInfo() {
   StopCounting();
-  std::vector<TMarkedEntry> entries = MarkedEntries(Host_);
+  CountEntries(MarkedEntries(Host_));
+}
+
+void TSelection::MarkRows(MarkSlice markSlice) {
+  StopCounting();
+  const int total = Host_.ItemCount();
+  if (std::size_t(total) < kCountInBackgroundFrom) {
+    markSlice(0, total);
+    Host_.RepaintList();
+    return ShowSelectionInfo();
+  }
+  Marking_ = std::make_unique<TSlicedMarking>();
+  Marking_->Slice = std::move(markSlice);
+  Marking_->Total = total;
+  Marking_->Turn.setInterval(0);
+  QObject::connect(&Marking_->Turn, &QTimer::timeout, &Receiver_, [this] { MarkNextSlices(); });
+  Marking_->Turn.start();
+  Host_.SetStatusText(MarkingStatusText(0, std::size_t(total)));
+}
+
+void TSelection::MarkNextSlices() {
+  TSlicedMarking& marking = *Marking_;
+  QElapsedTimer turn;
+  turn.start();
+  while (marking.Next < marking.Total && turn.elapsed() < kTurnBudgetMs) {
+    const int first = marking.Next;
+    const int last = std::min(marking.Total, first + kMarkSliceRows);
+    marking.Slice(first, last);
+    for (int row = first; row < last; ++row) {
+      if (Host_.ItemMarked(row)) marking.Entries.push_back(MarkedEntryOf(Host_, row));
+    }
+    marking.Next = last;
+  }
+  Host_.RepaintList();
+  if (marking.Next < marking.Total) {
+    return Host_.SetStatusText(MarkingStatusText(std::size_t(marking.Next), std::size_t(marking.Total)));
+  }
+  std::vector<TMarkedEntry> entries = std::move(marking.Entries);
+  Marking_.reset();
+  Host_.SetStatusText(IdleStatusAfterKey);
+  CountEntries(std::move(entries));
+}
+
+void TSelection::CountEntries(std::vector<TMarkedEntry> entries) {
   if (entries.size() >= kCountInBackgroundFrom) {
     CountInBackground(std::move(entries));
     return;
@@ -78,6 +142,11 @@ void TSelection::FinishCount(std::uint64_t id, const TSelectionTotals& totals) {
 }
 
 bool TSelection::StopCounting() {
+  if (Marking_) {
+    Marking_.reset();
+    TotalsMatchMarks_ = false;
+    return true;
+  }
   if (!Count_) return false;
   Count_->Stop = true;
   Count_->Worker.join();

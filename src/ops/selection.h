@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "ops/selectionsummary.h"
@@ -28,6 +29,11 @@ inline constexpr std::size_t kCountInBackgroundFrom = 20000;
 
 // "Подсчёт выделенного: N из M" while a background count runs.
 QString CountingStatusText(std::size_t counted, std::size_t total);
+// "Выделение: N из M" while the rows of a long list are marked.
+QString MarkingStatusText(std::size_t done, std::size_t total);
+
+// Sets the marks of rows [first, last).
+using MarkSlice = std::function<void(int first, int last)>;
 
 class TSelection {
  public:
@@ -46,16 +52,23 @@ class TSelection {
   void ToggleMark(MarkAdvance advance);
   // A click on the list: remembers the current row's name as CurrentItemName.
   void ListViewClick();
-  // Ends a background count (Escape, a new listing); Totals and the summary
-  // keep what they had. Returns true when a count was running.
+  // Marks rows by `markSlice` and shows the summary. A long list is marked a
+  // slice at a time between turns of the event loop, so that the window
+  // answers meanwhile; StopCounting ends it with the rows marked so far.
+  void MarkRows(MarkSlice markSlice);
+  // Ends a background count or marking (Escape, a new listing); Totals and
+  // the summary keep what they had. Returns true when one was running.
   bool StopCounting();
-  bool IsCounting() const { return Count_ != nullptr; }
+  bool IsCounting() const { return Count_ != nullptr || Marking_ != nullptr; }
 
   // Kept from one summary to the next; the size workers read them.
   TSelectionTotals Totals;
 
  private:
   struct TBackgroundCount;
+  struct TSlicedMarking;
+  void MarkNextSlices();
+  void CountEntries(std::vector<TMarkedEntry> entries);
   void CountInBackground(std::vector<TMarkedEntry> entries);
   bool IsCurrentCount(std::uint64_t id) const;
   void ShowProgress(std::uint64_t id, std::size_t counted, std::size_t total);
@@ -66,6 +79,7 @@ class TSelection {
   TCommandHost& Host_;
   TFolderSizeWorkers* Workers_;
   std::unique_ptr<TBackgroundCount> Count_;
+  std::unique_ptr<TSlicedMarking> Marking_;
   std::uint64_t LastCountId_ = 0;
   // False from a stopped count until the next full one: a row's change is then
   // not added to totals that belong to older marks.

@@ -20,6 +20,7 @@
 
 #include "browser/browsingstate.h"
 #include "browser/folderitems.h"
+#include "browser/folderlisting.h"
 #include "browser/tform1.h"
 #include "browser/tlistview.h"
 #include "browser/tpropertiesdialog.h"
@@ -59,6 +60,7 @@ class ShellContextMenuTest : public testing::Test {
  protected:
   ShellContextMenuTest() : Desktop(TestDesktop::Instance()) {
     Desktop.ForgetRecords();
+    ListingWaitBudget = std::chrono::minutes(1);  // the list is read right after each navigation
     qputenv("ZARN_CONFIG_DIR", Config.Root().toUtf8());
     SortMode = 0;
     FocusName.clear();

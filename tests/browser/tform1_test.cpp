@@ -13,6 +13,7 @@
 
 #include "browser/browsingstate.h"
 #include "browser/folderitems.h"
+#include "browser/folderlisting.h"
 #include "browser/shelltree.h"
 #include "browser/tlistview.h"
 #include "fakeprompter.h"
@@ -33,6 +34,7 @@ using test::TempTree;
 class TForm1Test : public testing::Test {
  protected:
   TForm1Test() {
+    ListingWaitBudget = std::chrono::minutes(1);  // the list is read right after each navigation
     qputenv("ZARN_CONFIG_DIR", Config.Root().toUtf8());
     SortMode = 0;
     FocusName.clear();

@@ -5,6 +5,9 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QThread>
+
+#include <algorithm>
 
 #include "fakecommandhost.h"
 #include "ops/selectionsummary.h"
@@ -160,6 +163,50 @@ TEST(LargeSelectionTest, IsCountedInTheBackgroundStoppedOrAdjustedByRow) {
   selection.ToggleMark(MarkAdvance::Stay);
   EXPECT_FALSE(selection.IsCounting());
   EXPECT_EQ(host.Summary, SelectionSummaryText(CountSelection(host)));
+}
+
+// Marking past the background limit goes a slice per turn of the event loop,
+// ends in the same totals as a count on the spot, and stops where it is.
+TEST(LargeSelectionTest, IsMarkedSliceBySliceAndStopsWhereItIs) {
+  TempTree tree;
+  const int files = int(kCountInBackgroundFrom) + 100;
+  for (int index = 0; index < files; ++index) tree.CreateFile("f" + QByteArray::number(index));
+  FakeCommandHost host;
+  host.List(tree.Root());
+  TSelection selection(host, nullptr);
+  const auto markAll = [&host](bool marked) {
+    return [&host, marked](int first, int last) {
+      for (int row = first; row < last; ++row) host.Rows[size_t(row)].Marked = marked;
+    };
+  };
+  const auto markedRows = [&host] {
+    return std::count_if(host.Rows.begin(), host.Rows.end(), [](const auto& row) { return row.Marked; });
+  };
+
+  selection.MarkRows(markAll(true));
+  EXPECT_TRUE(selection.IsCounting());
+  EXPECT_EQ(markedRows(), 0);
+  EXPECT_EQ(host.Statuses.back(), MarkingStatusText(0, std::size_t(files)));
+  QDeadlineTimer deadline(60000);
+  while (selection.IsCounting() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  ASSERT_FALSE(selection.IsCounting());
+  EXPECT_EQ(markedRows(), files);
+  EXPECT_EQ(host.Summary, SelectionSummaryText(CountSelection(host)));
+
+  host.Summary = QStringLiteral("before");
+  const auto slowUnmark = [&](int first, int last) {
+    QThread::msleep(20);  // a turn then takes two slices of three
+    markAll(false)(first, last);
+  };
+  selection.MarkRows(slowUnmark);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(selection.StopCounting());
+  const auto left = markedRows();
+  EXPECT_GT(left, 0);
+  EXPECT_LT(left, files);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(markedRows(), left);
+  EXPECT_EQ(host.Summary, QStringLiteral("before"));
 }
 
 }  // namespace

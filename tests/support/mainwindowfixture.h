@@ -21,6 +21,7 @@
 
 #include "browser/browsingstate.h"
 #include "browser/folderitems.h"
+#include "browser/folderlisting.h"
 #include "browser/shelltree.h"
 #include "browser/tform1.h"
 #include "browser/tlistview.h"
@@ -56,6 +57,7 @@ inline QByteArray TrashedPath(const QByteArray& name) {
 class MainWindowFixture : public testing::Test {
  protected:
   MainWindowFixture() {
+    ListingWaitBudget = std::chrono::minutes(1);  // the list is read right after each navigation
     qputenv("ZARN_CONFIG_DIR", Config.Root().toUtf8());
     SortMode = 0;
     FocusName.clear();
