@@ -274,8 +274,12 @@ std::optional<TCentralEntry> ReadEntry(const TBytes& directory, qint64& at, TDos
   const unsigned system = entry.U16(4) >> 8;
   const quint16 flags = entry.U16(8);
   if (fields.HasUnicodeName) name = fields.UnicodeName;
-  // MS-DOS writers may separate folders with "\".
-  if (system == MsDosSystem && !name.contains('/')) name.replace('\\', '/');
+  // MS-DOS writers may separate folders with "\". libarchive turns those
+  // into "/" only in names that are valid UTF-8, and the extraction's pass
+  // must meet the same paths.
+  if (system == MsDosSystem && !name.contains('/') && IsValidUtf8(name.constData(), name.size())) {
+    name.replace('\\', '/');
+  }
   const auto mode = ModeOf(system, entry.U32(38), name);
   if (!mode) return std::nullopt;
 
