@@ -111,6 +111,12 @@ class TArchiveIndex::Builder {
  public:
   explicit Builder(TArchiveIndex& index) : Index_(index) {}
 
+  // Room for `headers` more, when a reader knows how many are coming.
+  void Reserve(qsizetype headers) {
+    Index_.Entries_.reserve(Index_.Entries_.size() + size_t(headers));
+    Index_.ByPath_.reserve(Index_.ByPath_.size() + headers);
+  }
+
   // The next header; its ordinal is the count of headers added before it.
   void Add(const TArchiveHeader& header) {
     const int ordinal = NextOrdinal_++;
@@ -272,6 +278,7 @@ std::shared_ptr<TArchiveIndex> TArchiveIndexReaders::ThroughZipDirectory(const Q
   index->ArchivePath_ = path;
   index->DisplayPath_ = path;
   TArchiveIndex::Builder builder(*index);
+  builder.Reserve(qsizetype(headers->size()));
   for (const TArchiveHeader& header : *headers) builder.Add(header);
   builder.Finish();
   return index;

@@ -155,8 +155,9 @@ class TDosClock {
 
 // 100-nanosecond ticks since 1601 in UTC.
 QDateTime FromNtfsTime(quint64 ticks) {
-  constexpr qint64 TicksTo1970 = 116444736000000000LL;
-  return QDateTime::fromMSecsSinceEpoch((qint64(ticks) - TicksTo1970) / 10000, Qt::UTC);
+  constexpr quint64 TicksTo1970 = 116444736000000000ULL;
+  const qint64 ms = ticks >= TicksTo1970 ? qint64((ticks - TicksTo1970) / 10000) : -qint64((TicksTo1970 - ticks) / 10000);
+  return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
 }
 
 // The fields of one central directory entry that the extra fields may replace.
@@ -191,7 +192,8 @@ bool ReadZip64Field(const TBytes& field, TEntryFields& fields, quint32 size, qui
 
 void ReadTimeFields(const TBytes& field, quint16 id, TEntryFields& fields) {
   if (id == ExtendedTimeField && field.Has(0, 5) && (field.U8(0) & 0x01)) {
-    fields.ExtendedTime = QDateTime::fromSecsSinceEpoch(qint32(field.U32(1)), Qt::UTC);
+    // Unsigned, as libarchive reads it: up to 2106 rather than back to 1901.
+    fields.ExtendedTime = QDateTime::fromSecsSinceEpoch(qint64(field.U32(1)), Qt::UTC);
   }
   // Tag 1 of the NTFS field holds the modification time first.
   if (id == NtfsField && field.Has(4, 4 + 8) && field.U16(4) == 1 && field.U16(6) >= 8) {

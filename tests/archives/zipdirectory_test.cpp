@@ -115,6 +115,7 @@ TEST(ZipDirectory, GivesTheIndexThatLibarchiveGives) {
       {"extended and MS-DOS times",
        [](const QString& path) {
          return test::WriteRawZip(path, {{"ut.txt", "u", false, 20, 0, test::ExtendedTimeField(1500000000)},
+                                         {"late.txt", "l", false, 20, 0, test::ExtendedTimeField(0xF0000000)},
                                          {"dos.txt", "d", false, 20, 0, {}, 0, 0x4c2e5b9d}});
        }},
       {"ZIP64",
