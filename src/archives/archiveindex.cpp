@@ -4,6 +4,7 @@
 #include <archive_entry.h>
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "archives/archiveheader.h"
@@ -99,6 +100,12 @@ qint64 CountData(TArchiveStream& stream) {
 }
 
 }  // namespace
+
+qint64 AddEntrySize(qint64 total, qint64 size) {
+  qint64 sum = 0;
+  if (__builtin_add_overflow(total, std::max<qint64>(size, 0), &sum)) return std::numeric_limits<qint64>::max();
+  return sum;
+}
 
 QByteArray ArchiveParentPath(const QByteArray& path) {
   const qsizetype slash = path.lastIndexOf('/');
@@ -328,7 +335,7 @@ TArchiveFolderSize TArchiveIndex::FolderSize(const QByteArray& folder) const {
         pending.push_back(child->Path);
       } else {
         ++size.Files;
-        size.Bytes += std::max<qint64>(child->Size, 0);
+        size.Bytes = AddEntrySize(size.Bytes, child->Size);
       }
     }
   }

@@ -120,6 +120,11 @@ class TArchiveIndex {
   std::unique_ptr<TArchiveTempCopy> TempCopy_;  // the file of an archive inside another
 };
 
+// `total` with an entry's size added, an unknown size counting as 0; sizes
+// come from headers that may claim anything, so the sum stops at the largest
+// qint64 instead of overflowing.
+qint64 AddEntrySize(qint64 total, qint64 size);
+
 // The parent of a path inside an archive: "a/b" for "a/b/c", "" for "c".
 QByteArray ArchiveParentPath(const QByteArray& path);
 
