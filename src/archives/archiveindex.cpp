@@ -135,7 +135,8 @@ class TArchiveIndex::Builder {
     TArchiveEntry entry;
     entry.Path = normal.Path;
     entry.Type = header.Type;
-    entry.LinkTarget = header.Type == ArchiveEntryType::HardLink ? Normalize(header.LinkTarget).Path : header.LinkTarget;
+    const bool hardLink = header.Type == ArchiveEntryType::HardLink;
+    entry.LinkTarget = hardLink ? Normalize(header.LinkTarget).Path : header.LinkTarget;
     entry.Size = header.Size;
     entry.Modified = header.Modified;
     entry.Mode = header.Mode & 07777;
@@ -224,7 +225,8 @@ TArchiveHeader HeaderOf(TArchiveStream& stream, archive_entry* entry) {
   header.Modified = ModifiedOf(entry);
   header.Mode = archive_entry_perm(entry);
   header.Encrypted = archive_entry_is_encrypted(entry);
-  header.LegacyName = stream.IsZip() && HasNonAscii(header.Name) && !IsValidUtf8(header.Name.constData(), header.Name.size());
+  header.LegacyName =
+      stream.IsZip() && HasNonAscii(header.Name) && !IsValidUtf8(header.Name.constData(), header.Name.size());
   return header;
 }
 

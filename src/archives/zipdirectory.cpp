@@ -46,7 +46,8 @@ constexpr quint16 UnicodePathField = 0x7075;
 // Bytes read from the file; every field is read through a range check.
 class TBytes {
  public:
-  explicit TBytes(const QByteArray& bytes) : Data_(reinterpret_cast<const uchar*>(bytes.constData())), Size_(bytes.size()) {}
+  explicit TBytes(const QByteArray& bytes)
+      : Data_(reinterpret_cast<const uchar*>(bytes.constData())), Size_(bytes.size()) {}
   TBytes(const uchar* data, qint64 size) : Data_(data), Size_(size) {}
 
   qint64 Size() const { return Size_; }
@@ -156,7 +157,8 @@ class TDosClock {
 // 100-nanosecond ticks since 1601 in UTC.
 QDateTime FromNtfsTime(quint64 ticks) {
   constexpr quint64 TicksTo1970 = 116444736000000000ULL;
-  const qint64 ms = ticks >= TicksTo1970 ? qint64((ticks - TicksTo1970) / 10000) : -qint64((TicksTo1970 - ticks) / 10000);
+  const qint64 ms =
+      ticks >= TicksTo1970 ? qint64((ticks - TicksTo1970) / 10000) : -qint64((TicksTo1970 - ticks) / 10000);
   return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
 }
 

@@ -130,7 +130,8 @@ TEST(ZipDirectory, GivesTheIndexThatLibarchiveGives) {
              path, {{Greeting866, "1", false, 20, 0, test::UnicodePathField(utf8, Greeting866)},
                     {"\x8f" + Greeting866, "2", false, 20, 0, test::UnicodePathField(utf8, Greeting866, false)}});
        }},
-      {"encrypted", [](const QString& path) { return test::WriteRawZip(path, {{"secret", "s", false, 20, 0, {}, 1}}); }},
+      {"encrypted",
+       [](const QString& path) { return test::WriteRawZip(path, {{"secret", "s", false, 20, 0, {}, 1}}); }},
       {"directory out of order",
        [](const QString& path) {
          return test::WriteRawZip(path, {{"a/1", "1"}, {"b/2", "2"}, {"a/3", "3"}}, ZipLayout::DirectoryReversed);
@@ -171,7 +172,8 @@ TEST(ZipDirectory, ReadsModesTimesSizesAndUnicodeNames) {
   }();
   entries.push_back({"ntfs.txt", "n", false, 0x0a14, 0x01, ntfs});
   entries.push_back({"nameless-ro-folder", {}, false, 20, 0x11});
-  entries.push_back({Greeting866, "1", false, 20, 0, test::UnicodePathField(QStringLiteral("Привет.txt").toUtf8(), Greeting866)});
+  const QByteArray greetingUtf8 = QStringLiteral("Привет.txt").toUtf8();
+  entries.push_back({Greeting866, "1", false, 20, 0, test::UnicodePathField(greetingUtf8, Greeting866)});
   ASSERT_TRUE(test::WriteRawZip(path, entries, ZipLayout::Zip64));
   const auto index = TArchiveIndexReaders::ThroughZipDirectory(path);
   ASSERT_TRUE(index);
