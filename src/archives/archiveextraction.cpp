@@ -134,7 +134,7 @@ class TArchiveExtraction::Engine {
   void AddTree(const TArchiveEntry& entry, int chosenDepth) {
     TJob job{&entry, TargetOf(entry, chosenDepth), {}};
     ++Progress_.ObjectsTotal;
-    if (entry.Type == ArchiveEntryType::File) Progress_.BytesTotal += std::max<qint64>(entry.Size, 0);
+    if (entry.Type == ArchiveEntryType::File) Progress_.BytesTotal = AddEntrySize(Progress_.BytesTotal, entry.Size);
     Planned_.insert(entry.Path, job.Target);
     if (entry.Implicit) {
       if (auto made = MakeFolder(job.Target, nullptr); !made) Result_.Failures.append(made.Error());
@@ -164,7 +164,7 @@ class TArchiveExtraction::Engine {
           continue;
         } else {
           Jobs_[file->Ordinal].push_back({file, job->Target, {}});
-          Progress_.BytesTotal += std::max<qint64>(file->Size, 0);
+          Progress_.BytesTotal = AddEntrySize(Progress_.BytesTotal, file->Size);
         }
         job = jobs.erase(job);
       }

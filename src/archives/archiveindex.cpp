@@ -4,10 +4,14 @@
 #include <archive_entry.h>
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
+#include "archives/archiveheader.h"
+#include "archives/archiveindexreaders.h"
 #include "archives/archivestream.h"
 #include "archives/archivetempcopy.h"
+#include "archives/zipdirectory.h"
 #include "platform/filenames.h"
 #include "viewer/codepages.h"
 
@@ -97,25 +101,61 @@ qint64 CountData(TArchiveStream& stream) {
 
 }  // namespace
 
+qint64 AddEntrySize(qint64 total, qint64 size) {
+  qint64 sum = 0;
+  if (__builtin_add_overflow(total, std::max<qint64>(size, 0), &sum)) return std::numeric_limits<qint64>::max();
+  return sum;
+}
+
 QByteArray ArchiveParentPath(const QByteArray& path) {
   const qsizetype slash = path.lastIndexOf('/');
   return slash < 0 ? QByteArray() : path.left(slash);
 }
 
-// Reads the headers into an index: the tree first, the names' texts once the
-// code page of every zip name is known.
+// Builds an index from headers in the order a pass through the archive meets
+// them: the tree first, the names' texts once every name's code page is known.
 class TArchiveIndex::Builder {
  public:
   explicit Builder(TArchiveIndex& index) : Index_(index) {}
 
-  void Read(TArchiveStream& stream) {
-    Index_.SingleFile_ = stream.IsSingleFile();
-    int ordinal = 0;
-    while (archive_entry* header = stream.Next()) {
-      Add(stream, header, ordinal++);
+  // Room for `headers` more, when a reader knows how many are coming.
+  void Reserve(qsizetype headers) {
+    Index_.Entries_.reserve(Index_.Entries_.size() + size_t(headers));
+    Index_.ByPath_.reserve(Index_.ByPath_.size() + headers);
+  }
+
+  // The next header; its ordinal is the count of headers added before it.
+  void Add(const TArchiveHeader& header) {
+    const int ordinal = NextOrdinal_++;
+    const TNormalPath normal = Normalize(header.Name);
+    if (normal.Climbs) return Index_.Refusals_.append(Refusal("Имя выходит за пределы архива", header.Name));
+    if (normal.Path.isEmpty()) return;  // the root itself ("./")
+    if (normal.Absolute) Index_.Refusals_.append(Refusal("Начальный \"/\" в имени убран", header.Name));
+
+    TArchiveEntry entry;
+    entry.Path = normal.Path;
+    entry.Type = header.Type;
+    const bool hardLink = header.Type == ArchiveEntryType::HardLink;
+    entry.LinkTarget = hardLink ? Normalize(header.LinkTarget).Path : header.LinkTarget;
+    entry.Size = header.Size;
+    entry.Modified = header.Modified;
+    entry.Mode = header.Mode & 07777;
+    entry.Encrypted = header.Encrypted;
+    entry.LegacyName = header.LegacyName;
+    entry.Ordinal = ordinal;
+    Insert(std::move(entry), header.Name);
+  }
+
+  // Decides anew whether names are legacy: `decide(entry)` gives the answer
+  // for the entries it knows better about.
+  template <typename Decide>
+  void Redecide(Decide decide) {
+    for (TArchiveEntry& entry : Index_.Entries_) {
+      if (!entry.Implicit) entry.LegacyName = decide(entry).value_or(entry.LegacyName);
     }
-    if (stream.Error()) Index_.ReadError_ = stream.Error();
-    if (stream.IsZip()) SettleZipNames();
+  }
+
+  void Finish() {
     for (const auto& [folder, origin] : ImplicitOrigins_) {
       const TArchiveEntry* needer = Index_.Find(origin);
       Index_.Entries_[folder].LegacyName = needer && needer->LegacyName;
@@ -124,30 +164,6 @@ class TArchiveIndex::Builder {
   }
 
  private:
-  void Add(TArchiveStream& stream, archive_entry* header, int ordinal) {
-    const char* name = archive_entry_pathname(header);
-    const QByteArray raw = stream.IsSingleFile() ? stream.SingleFileName() : QByteArray(name ? name : "");
-    const TNormalPath normal = Normalize(raw);
-    if (normal.Climbs) return Index_.Refusals_.append(Refusal("Имя выходит за пределы архива", raw));
-    if (normal.Path.isEmpty()) return;  // the root itself ("./")
-    if (normal.Absolute) Index_.Refusals_.append(Refusal("Начальный \"/\" в имени убран", raw));
-
-    TArchiveEntry entry;
-    entry.Path = normal.Path;
-    entry.Type = TypeOf(header);
-    if (entry.Type == ArchiveEntryType::Symlink) entry.LinkTarget = archive_entry_symlink(header);
-    if (entry.Type == ArchiveEntryType::HardLink) entry.LinkTarget = Normalize(archive_entry_hardlink(header)).Path;
-    entry.Size = archive_entry_size_is_set(header) ? archive_entry_size(header) : -1;
-    if (stream.IsSingleFile()) entry.Size = CountData(stream);
-    entry.Modified = ModifiedOf(header);
-    entry.Mode = archive_entry_perm(header) & 07777;
-    entry.Encrypted = archive_entry_is_encrypted(header);
-    entry.LegacyName = stream.IsZip() && HasNonAscii(entry.Path) && !IsValidUtf8(entry.Path.constData(), entry.Path.size());
-    entry.Ordinal = ordinal;
-    if (stream.IsZip() && HasNonAscii(entry.Path) && !entry.LegacyName) Ambiguous_.append(ordinal);
-    Insert(std::move(entry), raw);
-  }
-
   void Insert(TArchiveEntry entry, const QByteArray& raw) {
     const int parent = EnsureFolder(ArchiveParentPath(entry.Path), entry.Path);
     if (parent == NotFolder) return Index_.Refusals_.append(Refusal("Путь проходит через ссылку", raw));
@@ -190,40 +206,96 @@ class TArchiveIndex::Builder {
     Index_.Entries_.push_back(std::move(entry));
   }
 
-  // A zip name that is valid UTF-8 may still lack the flag. libarchive
-  // converts unflagged names only, so reading them again as Latin-1 changes
-  // exactly those.
-  void SettleZipNames() {
-    if (Ambiguous_.isEmpty()) return;
-    auto again = TArchiveStream::Open(Index_.ArchivePath_, "zip:hdrcharset=ISO-8859-1");
-    if (!again) return;
-    QHash<int, QByteArray> latin1Names;
-    int ordinal = 0;
-    while (archive_entry* header = again.Value()->Next()) {
-      const char* name = archive_entry_pathname(header);
-      latin1Names.insert(ordinal++, Normalize(name ? name : "").Path);
-      if (ordinal > Ambiguous_.last()) break;
-    }
-    for (TArchiveEntry& entry : Index_.Entries_) {
-      if (!entry.Implicit && Ambiguous_.contains(entry.Ordinal)) {
-        entry.LegacyName = latin1Names.value(entry.Ordinal) != entry.Path;
-      }
-    }
-  }
-
   TArchiveIndex& Index_;
-  QList<int> Ambiguous_;  // ordinals of zip names that may or may not be UTF-8, ascending
+  int NextOrdinal_ = 0;
   std::vector<std::pair<int, QByteArray>> ImplicitOrigins_;  // implicit folder, the path that needed it
 };
 
-ErrorOr<std::shared_ptr<TArchiveIndex>> TArchiveIndex::Open(const QString& path) {
-  auto stream = TArchiveStream::Open(path);
-  if (!stream) return stream.Error();
+namespace {
+
+TArchiveHeader HeaderOf(TArchiveStream& stream, archive_entry* entry) {
+  TArchiveHeader header;
+  const char* name = archive_entry_pathname(entry);
+  header.Name = stream.IsSingleFile() ? stream.SingleFileName() : QByteArray(name ? name : "");
+  header.Type = TypeOf(entry);
+  if (header.Type == ArchiveEntryType::Symlink) header.LinkTarget = archive_entry_symlink(entry);
+  if (header.Type == ArchiveEntryType::HardLink) header.LinkTarget = archive_entry_hardlink(entry);
+  header.Size = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : -1;
+  if (stream.IsSingleFile()) header.Size = CountData(stream);
+  header.Modified = ModifiedOf(entry);
+  header.Mode = archive_entry_perm(entry);
+  header.Encrypted = archive_entry_is_encrypted(entry);
+  header.LegacyName =
+      stream.IsZip() && HasNonAscii(header.Name) && !IsValidUtf8(header.Name.constData(), header.Name.size());
+  return header;
+}
+
+// libarchive hands over a zip name without the UTF-8 flag as its bytes, which
+// may be valid UTF-8 too, and converts it only when told its code page. Read
+// again as Latin-1, exactly those names come back as their bytes in Latin-1;
+// flagged names come back unchanged, names from a Unicode Path field as the
+// bytes they stand for.
+QHash<int, QByteArray> Latin1ZipNames(const QString& path, int lastOrdinal) {
+  QHash<int, QByteArray> names;
+  auto again = TArchiveStream::Open(path, "zip:hdrcharset=ISO-8859-1");
+  if (!again) return names;
+  int ordinal = 0;
+  while (archive_entry* header = again.Value()->Next()) {
+    const char* name = archive_entry_pathname(header);
+    names.insert(ordinal, Normalize(name ? name : "").Path);
+    if (ordinal++ == lastOrdinal) break;
+  }
+  return names;
+}
+
+}  // namespace
+
+ErrorOr<std::shared_ptr<TArchiveIndex>> TArchiveIndexReaders::ThroughLibarchive(const QString& path) {
+  auto opened = TArchiveStream::Open(path);
+  if (!opened) return opened.Error();
+  TArchiveStream& stream = *opened.Value();
   std::shared_ptr<TArchiveIndex> index(new TArchiveIndex);
   index->ArchivePath_ = path;
   index->DisplayPath_ = path;
-  Builder(*index).Read(*stream.Value());
+  index->SingleFile_ = stream.IsSingleFile();
+  TArchiveIndex::Builder builder(*index);
+  int ordinal = 0;
+  int lastAmbiguous = -1;  // the last zip name that may or may not be UTF-8
+  while (archive_entry* entry = stream.Next()) {
+    const TArchiveHeader header = HeaderOf(stream, entry);
+    if (stream.IsZip() && !header.LegacyName && HasNonAscii(header.Name)) lastAmbiguous = ordinal;
+    builder.Add(header);
+    ++ordinal;
+  }
+  if (stream.Error()) index->ReadError_ = stream.Error();
+  if (lastAmbiguous >= 0) {
+    const QHash<int, QByteArray> latin1 = Latin1ZipNames(path, lastAmbiguous);
+    builder.Redecide([&](const TArchiveEntry& entry) -> std::optional<bool> {
+      const auto found = latin1.constFind(entry.Ordinal);
+      if (found == latin1.constEnd() || !HasNonAscii(entry.Path) || entry.LegacyName) return std::nullopt;
+      return *found == QString::fromLatin1(entry.Path).toUtf8();
+    });
+  }
+  builder.Finish();
   return index;
+}
+
+std::shared_ptr<TArchiveIndex> TArchiveIndexReaders::ThroughZipDirectory(const QString& path) {
+  const auto headers = ReadZipDirectory(path);
+  if (!headers) return nullptr;
+  std::shared_ptr<TArchiveIndex> index(new TArchiveIndex);
+  index->ArchivePath_ = path;
+  index->DisplayPath_ = path;
+  TArchiveIndex::Builder builder(*index);
+  builder.Reserve(qsizetype(headers->size()));
+  for (const TArchiveHeader& header : *headers) builder.Add(header);
+  builder.Finish();
+  return index;
+}
+
+ErrorOr<std::shared_ptr<TArchiveIndex>> TArchiveIndex::Open(const QString& path) {
+  if (auto index = TArchiveIndexReaders::ThroughZipDirectory(path)) return index;
+  return TArchiveIndexReaders::ThroughLibarchive(path);
 }
 
 ErrorOr<std::shared_ptr<TArchiveIndex>> TArchiveIndex::OpenInside(const std::shared_ptr<const TArchiveIndex>& outer,
@@ -265,7 +337,7 @@ TArchiveFolderSize TArchiveIndex::FolderSize(const QByteArray& folder) const {
         pending.push_back(child->Path);
       } else {
         ++size.Files;
-        size.Bytes += std::max<qint64>(child->Size, 0);
+        size.Bytes = AddEntrySize(size.Bytes, child->Size);
       }
     }
   }

@@ -11,10 +11,16 @@
 // are kept out of the tree and listed in Refusals(); absolute names lose
 // their leading "/" and are listed there too.
 //
-// Names: zip names without the UTF-8 flag are in the code page of the system
-// that wrote them, 866 unless SetLegacyCodePage says another; every other name
-// is UTF-8 (bytes that are not show through surrogate escapes, see
+// Names: zip names without the UTF-8 flag (and without an Info-ZIP Unicode
+// Path field that matches them) are in the code page of the system that wrote
+// them, 866 unless SetLegacyCodePage says another; every other name is UTF-8
+// (bytes that are not show through surrogate escapes, see
 // platform/filenames.h).
+//
+// A plain zip is listed from its central directory alone (zipdirectory.h),
+// every other archive through libarchive's header loop; the index is the same
+// either way, ordinals included: those are the positions at which a pass
+// through libarchive meets the headers, which the extraction relies on.
 //
 // Build and read an index on one thread; a finished index may be read from
 // several threads while nobody calls SetLegacyCodePage.
@@ -62,7 +68,8 @@ class TArchiveIndex {
  public:
   // Reads every header of the archive at `path`. An archive that breaks
   // midway gives the entries read before the break and ReadError(); an error
-  // only when nothing can be read as an archive.
+  // only when nothing can be read as an archive. For a zip the cost is that
+  // of reading its directory, not of a pass over its data.
   static ErrorOr<std::shared_ptr<TArchiveIndex>> Open(const QString& path);
   // The archive stored as `entry` of `outer`, copied out to a private
   // temporary file that this index removes when it goes.
@@ -100,6 +107,7 @@ class TArchiveIndex {
  private:
   TArchiveIndex() = default;
   class Builder;
+  friend struct TArchiveIndexReaders;  // archiveindexreaders.h
 
   QString ArchivePath_;
   QString DisplayPath_;
@@ -111,6 +119,11 @@ class TArchiveIndex {
   QList<OsError> Refusals_;
   std::unique_ptr<TArchiveTempCopy> TempCopy_;  // the file of an archive inside another
 };
+
+// `total` with an entry's size added, an unknown size counting as 0; sizes
+// come from headers that may claim anything, so the sum stops at the largest
+// qint64 instead of overflowing.
+qint64 AddEntrySize(qint64 total, qint64 size);
 
 // The parent of a path inside an archive: "a/b" for "a/b/c", "" for "c".
 QByteArray ArchiveParentPath(const QByteArray& path);

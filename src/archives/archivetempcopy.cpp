@@ -2,8 +2,11 @@
 
 #include <QDir>
 
+#include <unistd.h>
+
 #include "archives/archiveextraction.h"
 #include "archives/archiveindex.h"
+#include "platform/filenames.h"
 
 namespace zarn {
 namespace {
@@ -35,6 +38,10 @@ ErrorOr<std::unique_ptr<TArchiveTempCopy>> TArchiveTempCopy::Extract(const std::
   return copy;
 }
 
-TArchiveTempCopy::~TArchiveTempCopy() = default;
+TArchiveTempCopy::~TArchiveTempCopy() {
+  // QTemporaryDir removes names through QString and cannot find one that is
+  // not UTF-8; gone by its bytes first, the copy leaves an empty folder.
+  if (!FilePath_.isEmpty()) ::unlink(ToNativeName(FilePath_).constData());
+}
 
 }  // namespace zarn

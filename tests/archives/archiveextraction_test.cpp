@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <sys/stat.h>
@@ -109,6 +110,27 @@ TEST(ArchiveExtraction, EncryptedZipEntryIsReported) {
   ASSERT_EQ(result.Failures.size(), 1);
   EXPECT_TRUE(result.Failures[0].Text().contains(QStringLiteral("зашифрован")));
   EXPECT_TRUE(test::TreeBelow(tree.Path(QStringLiteral("dest"))).isEmpty());
+}
+
+// The headers of a zip whose directory lists them in another order than
+// their data are matched to the extraction's pass in the order of that data.
+TEST(ArchiveExtraction, CopyOutOfZipWhoseDirectoryIsInAnotherOrder) {
+  TempTree tree;
+  tree.CreateDir("dest");
+  const QString path = tree.Path(QStringLiteral("reordered.zip"));
+  ASSERT_TRUE(test::WriteRawZip(path, {{"a/first.txt", "first"}, {"b/second.txt", "second"}, {"a/third.txt", "third"}},
+                                test::ZipLayout::DirectoryReversed));
+  const auto index = Open(path);
+  ASSERT_TRUE(index);
+  EXPECT_LT(index->Find("a/first.txt")->Ordinal, index->Find("a/third.txt")->Ordinal);
+  FakeFileOpQuestions questions;
+  const FileOpResult result = ExtractRoot(index, tree.Path(QStringLiteral("dest")), questions);
+  EXPECT_TRUE(result.Succeeded()) << (result.Failures.isEmpty() ? "" : result.Failures[0].Text().toStdString());
+  for (const char* name : {"a/first.txt", "b/second.txt", "a/third.txt"}) {
+    QFile file(tree.Path(QStringLiteral("dest/") + QString::fromLatin1(name)));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    EXPECT_EQ(file.readAll(), QByteArray(name).mid(2, QByteArray(name).indexOf('.') - 2));
+  }
 }
 
 // A copied-out tree equals bsdtar's extraction of the same archive; a second

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 
+#include "archives/archivetempcopy.h"
 #include "archivesamples.h"
 #include "temptree.h"
 #include "viewer/codepages.h"
@@ -177,6 +179,21 @@ TEST(ArchiveIndex, ArchiveInsideAnArchiveOpensFromACopyRemovedWithIt) {
   EXPECT_TRUE(QFile::exists(copy));
   nested = OsError(0);
   EXPECT_FALSE(QFile::exists(copy));
+}
+
+// A copy whose name is not UTF-8 goes with its owner like any other.
+TEST(ArchiveIndex, TemporaryCopyWithANameThatIsNotUtf8IsRemoved) {
+  TempTree tree;
+  const QString path = tree.Path(QStringLiteral("bytes.tar"));
+  ASSERT_TRUE(test::WriteArchive(path, ARCHIVE_FORMAT_TAR_USTAR, ARCHIVE_FILTER_NONE, {{"\xff\xfe.txt", "raw"}}));
+  const std::shared_ptr<const TArchiveIndex> index = OpenOrFail(path);
+  ASSERT_TRUE(index);
+  auto copy = TArchiveTempCopy::Extract(index, "\xff\xfe.txt");
+  ASSERT_FALSE(copy.IsError()) << copy.Error().Text().toStdString();
+  const QString folder = QFileInfo(copy.Value()->FilePath()).path();
+  ASSERT_TRUE(QFileInfo::exists(folder));
+  copy = OsError(0);
+  EXPECT_FALSE(QFileInfo::exists(folder));
 }
 
 }  // namespace

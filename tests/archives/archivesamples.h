@@ -1,7 +1,8 @@
 #pragma once
 // Archives the tests make: through libarchive's writer in any format and
-// filter, a zip written byte by byte where the UTF-8 flag of each name must
-// be chosen, and the archivers run with argument lists.
+// filter, a zip written byte by byte where the UTF-8 flag, the system, the
+// attributes and the extra fields of each entry must be chosen, and the
+// archivers run with argument lists.
 
 #include <QByteArray>
 #include <QDir>
@@ -15,6 +16,8 @@
 #include <archive_entry.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace zarn::test {
@@ -61,11 +64,22 @@ inline bool WriteArchive(const QString& path, int format, int filter, const std:
   return good;
 }
 
-// A stored zip whose names are exactly `Path`'s bytes; `Utf8` sets the flag.
+// A stored zip entry whose name is exactly `Path`'s bytes; `Utf8` sets the flag.
 struct TZipName {
   QByteArray Path;
   QByteArray Data;
   bool Utf8 = false;
+  quint16 MadeBy = 20;      // "version made by": the system in the high byte (0 MS-DOS, 3 Unix)
+  quint32 Attributes = 0;   // external: MS-DOS attributes low, a Unix mode in the high half
+  QByteArray Extra;         // extra fields, in both headers
+  quint16 Flags = 0;        // general purpose bits besides the UTF-8 flag
+  quint32 DosTime = 0x50210000;  // midnight, 2020-01-01
+};
+
+enum class ZipLayout {
+  Plain,
+  DirectoryReversed,  // the central directory lists the entries last to first
+  Zip64,              // every size and offset in ZIP64 fields, with the ZIP64 end record
 };
 
 // `bytes` may pass 4: the bytes past the value's are zero.
@@ -73,42 +87,101 @@ inline void AppendLittle(QByteArray& out, quint32 value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.append(char(i < 4 ? (value >> (8 * i)) & 0xFF : 0));
 }
 
-inline bool WriteRawZip(const QString& path, const std::vector<TZipName>& names) {
+inline QByteArray ZipExtraField(quint16 id, const QByteArray& data) {
+  QByteArray field;
+  AppendLittle(field, id, 2);
+  AppendLittle(field, quint32(data.size()), 2);
+  return field + data;
+}
+
+// An Info-ZIP Unicode Path field naming `utf8` for the header name `name`;
+// `matching` false gives it a check value that does not fit the name.
+inline QByteArray UnicodePathField(const QByteArray& utf8, const QByteArray& name, bool matching = true) {
+  QByteArray data(1, '\x01');
+  const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef*>(name.constData()), uInt(name.size())));
+  AppendLittle(data, matching ? crc : ~crc, 4);
+  return ZipExtraField(0x7075, data + utf8);
+}
+
+inline QByteArray ExtendedTimeField(quint32 modified) {
+  QByteArray data(1, '\x01');
+  AppendLittle(data, modified, 4);
+  return ZipExtraField(0x5455, data);
+}
+
+inline QByteArray Zip64Field(quint32 size, quint32 offset, bool withOffset) {
+  QByteArray data;
+  AppendLittle(data, size, 8);
+  AppendLittle(data, size, 8);
+  if (withOffset) AppendLittle(data, offset, 8);
+  return ZipExtraField(0x0001, data);
+}
+
+inline bool WriteRawZip(const QString& path, const std::vector<TZipName>& names, ZipLayout layout = ZipLayout::Plain) {
+  const bool zip64 = layout == ZipLayout::Zip64;
   QByteArray body;
-  QByteArray central;
+  std::vector<QByteArray> central;
   for (const TZipName& name : names) {
     const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef*>(name.Data.constData()), uInt(name.Data.size())));
-    const quint32 flags = name.Utf8 ? 0x800 : 0;
+    const quint32 size = quint32(name.Data.size());
     const quint32 offset = quint32(body.size());
-    QByteArray common;  // version needed .. extra length, shared by both headers
-    AppendLittle(common, 10, 2);
-    AppendLittle(common, flags, 2);
-    AppendLittle(common, 0, 2);             // stored
-    AppendLittle(common, 0x50210000, 4);    // midnight, 2020-01-01
-    AppendLittle(common, crc, 4);
-    AppendLittle(common, quint32(name.Data.size()), 4);
-    AppendLittle(common, quint32(name.Data.size()), 4);
-    AppendLittle(common, quint32(name.Path.size()), 2);
-    AppendLittle(common, 0, 2);
+    const auto common = [&](bool inDirectory) {  // version needed .. extra length
+      const QByteArray extra = (zip64 ? Zip64Field(size, offset, inDirectory) : QByteArray()) + name.Extra;
+      QByteArray fields;
+      AppendLittle(fields, zip64 ? 45 : 10, 2);
+      AppendLittle(fields, (name.Utf8 ? 0x800 : 0) | name.Flags, 2);
+      AppendLittle(fields, 0, 2);  // stored
+      AppendLittle(fields, name.DosTime, 4);
+      AppendLittle(fields, crc, 4);
+      AppendLittle(fields, zip64 ? 0xFFFFFFFF : size, 4);
+      AppendLittle(fields, zip64 ? 0xFFFFFFFF : size, 4);
+      AppendLittle(fields, quint32(name.Path.size()), 2);
+      AppendLittle(fields, quint32(extra.size()), 2);
+      return std::pair(fields, extra);
+    };
+    const auto [local, localExtra] = common(false);
     AppendLittle(body, 0x04034b50, 4);
-    body += common + name.Path + name.Data;
-    AppendLittle(central, 0x02014b50, 4);
-    AppendLittle(central, 20, 2);           // made by: MS-DOS
-    central += common;
-    AppendLittle(central, 0, 2 + 2 + 2 + 4);  // comment, disk, internal, external attributes
-    AppendLittle(central, offset, 4);
-    central += name.Path;
+    body += local + name.Path + localExtra + name.Data;
+    const auto [fields, extra] = common(true);
+    QByteArray entry;
+    AppendLittle(entry, 0x02014b50, 4);
+    AppendLittle(entry, name.MadeBy, 2);
+    entry += fields;
+    AppendLittle(entry, 0, 2 + 2 + 2);  // comment, disk, internal attributes
+    AppendLittle(entry, name.Attributes, 4);
+    AppendLittle(entry, zip64 ? 0xFFFFFFFF : offset, 4);
+    central.push_back(entry + name.Path + extra);
   }
+  if (layout == ZipLayout::DirectoryReversed) std::reverse(central.begin(), central.end());
+  QByteArray directory;
+  for (const QByteArray& entry : central) directory += entry;
   QByteArray end;
+  if (zip64) {
+    const quint32 recordAt = quint32(body.size() + directory.size());
+    AppendLittle(end, 0x06064b50, 4);
+    AppendLittle(end, 44, 8);
+    AppendLittle(end, 45, 2);
+    AppendLittle(end, 45, 2);
+    AppendLittle(end, 0, 4 + 4);  // disks
+    AppendLittle(end, quint32(names.size()), 8);
+    AppendLittle(end, quint32(names.size()), 8);
+    AppendLittle(end, quint32(directory.size()), 8);
+    AppendLittle(end, quint32(body.size()), 8);
+    AppendLittle(end, 0x07064b50, 4);
+    AppendLittle(end, 0, 4);
+    AppendLittle(end, recordAt, 8);
+    AppendLittle(end, 1, 4);
+  }
   AppendLittle(end, 0x06054b50, 4);
   AppendLittle(end, 0, 4);
-  AppendLittle(end, quint32(names.size()), 2);
-  AppendLittle(end, quint32(names.size()), 2);
-  AppendLittle(end, quint32(central.size()), 4);
-  AppendLittle(end, quint32(body.size()), 4);
+  AppendLittle(end, zip64 ? 0xFFFF : quint32(names.size()), 2);
+  AppendLittle(end, zip64 ? 0xFFFF : quint32(names.size()), 2);
+  AppendLittle(end, zip64 ? 0xFFFFFFFF : quint32(directory.size()), 4);
+  AppendLittle(end, zip64 ? 0xFFFFFFFF : quint32(body.size()), 4);
   AppendLittle(end, 0, 2);
   QFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(body + central + end) == body.size() + central.size() + end.size();
+  const QByteArray all = body + directory + end;
+  return file.open(QIODevice::WriteOnly) && file.write(all) == all.size();
 }
 
 // Runs a program in `folder` with an argument list; its exit status.
