@@ -157,7 +157,7 @@ class ArchiveFolder final : public ShellFolder {
   }
 
   QString GetDisplayNameOf(ConstItemIdList relative, std::uint32_t flags) const override {
-    if (flags & SHGDN_FORPARSING) return ArchiveParsingName(Location_) + QLatin1Char('/') + FromNativeName(ChildNameBytes(relative));
+    if (flags & SHGDN_FORPARSING) return ArchiveParsingName(Location_) + QLatin1Char('/') + NameOf(relative);
     return NameOf(relative);
   }
 
@@ -186,18 +186,18 @@ class ArchiveFolder final : public ShellFolder {
     for (qsizetype index = 0; index < parts.size(); ++index) {
       const QByteArray& part = parts[index];
       if (part.isEmpty() || part == ".") continue;
-      walked = JoinInside(walked, part);
-      const TArchiveEntry* entry = Index_->Find(walked);
+      const TArchiveEntry* entry = FindChild(walked, part);
       if (!entry) return OsError(ENOENT, text);
+      walked = entry->Path;
       const bool last = std::all_of(parts.begin() + index + 1, parts.end(), [](const QByteArray& rest) {
         return rest.isEmpty() || rest == ".";
       });
       if (entry->Type == ArchiveEntryType::Folder || last) {
         const ItemKind kind = entry->Type == ArchiveEntryType::Folder ? ItemKind::ArchiveFolder : ItemKind::ArchiveFile;
-        parsed = Appended(parsed.get(), MakeShellChild(kind, part).get());
+        parsed = Appended(parsed.get(), MakeShellChild(kind, LastPart(walked)).get());
         continue;
       }
-      IdListPtr archive = MakeShellChild(ItemKind::Archive, part);
+      IdListPtr archive = MakeShellChild(ItemKind::Archive, LastPart(walked));
       ShellLocation inner = Location_;
       inner.Inside.back() = walked;
       inner.Inside.append(QByteArray());
@@ -232,6 +232,17 @@ class ArchiveFolder final : public ShellFolder {
 
   const QByteArray& Folder() const { return Location_.Inside.back(); }
 
+  // The child of `folder` named `part`: by its bytes, else by its name as
+  // the listing shows it (a name decoded from an old code page, typed back).
+  const TArchiveEntry* FindChild(const QByteArray& folder, const QByteArray& part) const {
+    if (const TArchiveEntry* entry = Index_->Find(JoinInside(folder, part))) return entry;
+    const QString shown = FromNativeName(part);
+    for (const TArchiveEntry* child : Index_->Children(folder)) {
+      if (child->Name == shown) return child;
+    }
+    return nullptr;
+  }
+
   // The entry's name as decoded by the index (names in an old code page), else the bytes.
   QString NameOf(ConstItemIdList child) const {
     const TArchiveEntry* entry = Index_->Find(PathOf(child));
@@ -241,6 +252,21 @@ class ArchiveFolder final : public ShellFolder {
   std::shared_ptr<const TArchiveIndex> Index_;
   ShellLocation Location_;
 };
+
+// Each name inside an archive as the index of its archive decodes it.
+QString DecodedParsingName(const ShellLocation& location) {
+  QString text = FromNativeName(location.Path);
+  ShellLocation level = location;
+  level.Inside.clear();
+  for (const QByteArray& inside : location.Inside) {
+    level.Inside.append(inside);
+    if (inside.isEmpty()) continue;
+    auto index = ArchiveIndexAt(level);
+    const TArchiveEntry* entry = index.IsError() ? nullptr : index.Value()->Find(inside);
+    text += QLatin1Char('/') + (entry ? entry->Text : FromNativeName(inside));
+  }
+  return text;
+}
 
 ErrorOr<std::unique_ptr<ShellFolder>> BindArchiveFolder(const ShellLocation& location) {
   auto index = ArchiveIndexAt(location);
@@ -269,7 +295,7 @@ bool LooksLikeArchive(const QString& path, bool byNameOnly) {
                      [&type](const char* name) { return type.inherits(QLatin1String(name)); });
 }
 
-void RegisterArchiveFolders() { SetArchiveNamespace({&BindArchiveFolder}); }
+void RegisterArchiveFolders() { SetArchiveNamespace({&BindArchiveFolder, &DecodedParsingName}); }
 
 namespace {
 

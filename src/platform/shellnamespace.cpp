@@ -456,6 +456,10 @@ QString ShellParsingName(ConstItemIdList absolute) {
 }
 
 QString ArchiveParsingName(const ShellLocation& location) {
+  if (Archives.ParsingName) {
+    const QString decoded = Archives.ParsingName(location);
+    if (!decoded.isEmpty()) return decoded;
+  }
   QByteArray path = location.Path;
   for (const QByteArray& inside : location.Inside) {
     if (!inside.isEmpty()) path = JoinPath(path, inside);

@@ -154,6 +154,9 @@ struct ArchiveNamespace {
   // The folder at an Archive location, or the error. Its ParseDisplayName
   // takes a path inside it ("docs/a.txt").
   ErrorOr<std::unique_ptr<ShellFolder>> (*Bind)(const ShellLocation& location) = nullptr;
+  // The location's path as text, each name inside an archive as the archive's
+  // index decodes it (names in an old code page); empty when it cannot say.
+  QString (*ParsingName)(const ShellLocation& location) = nullptr;
 };
 void SetArchiveNamespace(const ArchiveNamespace& archives);
 // True when the location is inside an archive, which is opened read-only.
@@ -169,7 +172,8 @@ QString ShellTypeName(ConstItemIdList absolute);
 int ShellIconIndex(ConstItemIdList absolute, bool large = false, bool open = false);
 // The full path of an absolute list, or its virtual parsing name.
 QString ShellParsingName(ConstItemIdList absolute);
-// An archive location's path: the archive's path, then the paths inside it.
+// An archive location's path: the archive's path, then the paths inside it,
+// their names decoded as the archive's listing shows them.
 QString ArchiveParsingName(const ShellLocation& location);
 // The file-system path (bytes) of an absolute list; empty for virtual folders.
 QByteArray ShellFileSystemPath(ConstItemIdList absolute);

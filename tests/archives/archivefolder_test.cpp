@@ -91,16 +91,24 @@ TEST(ArchiveFolder, NamesInAnOldCodePageAreReadAnewForTheWholeArchive) {
   TempTree tree;
   const QString path = tree.Path(QStringLiteral("old.zip"));
   const QByteArray report866("\x8e\xe2\xe7\xf1\xe2.txt");  // "Отчёт.txt" in 866
-  ASSERT_TRUE(test::WriteRawZip(path, {{report866, "r", false}, {"plain.txt", "p", false}}));
+  const QByteArray folder866("\x8f\xa0\xaf\xaa\xa0");  // "Папка" in 866
+  ASSERT_TRUE(test::WriteRawZip(
+      path, {{report866, "r", false}, {"plain.txt", "p", false}, {folder866 + "/in.txt", "i", false}}));
   auto root = BindPath(path + QLatin1Char('/'));
   ASSERT_FALSE(root.IsError()) << root.Error().Text().toStdString();
-  EXPECT_EQ(ChildNames(*root.Value()), QStringList({QStringLiteral("Отчёт.txt"), QStringLiteral("plain.txt")}));
+  EXPECT_EQ(ChildNames(*root.Value()), QStringList({QStringLiteral("Отчёт.txt"), QStringLiteral("plain.txt"),
+                                                    QStringLiteral("Папка")}));
   const ShellLocation location = root.Value()->Location();
-  EXPECT_EQ(LegacyArchiveNames(location), std::vector<QByteArray>{report866});
+  EXPECT_EQ(LegacyArchiveNames(location), (std::vector<QByteArray>{report866, folder866, "in.txt"}));
+  // The path box shows such a folder by its decoded name, and that name typed back leads there.
+  auto inside = BindPath(path + QStringLiteral("/Папка"));
+  ASSERT_FALSE(inside.IsError()) << inside.Error().Text().toStdString();
+  EXPECT_EQ(ChildNames(*inside.Value()), QStringList{QStringLiteral("in.txt")});
 
   ASSERT_FALSE(DecodeArchiveNames(location, Cp1251ToUnicode).IsError());
-  EXPECT_EQ(ChildNames(*root.Value()),
-            QStringList({DecodeSingleBytes(report866, Cp1251ToUnicode), QStringLiteral("plain.txt")}));
+  EXPECT_EQ(ChildNames(*root.Value()), QStringList({DecodeSingleBytes(report866, Cp1251ToUnicode),
+                                                    QStringLiteral("plain.txt"),
+                                                    DecodeSingleBytes(folder866, Cp1251ToUnicode)}));
 }
 
 }  // namespace
