@@ -65,9 +65,11 @@ QByteArray LastPart(const QByteArray& path) { return path.mid(path.lastIndexOf('
 
 // The entry's name below the folder it was chosen in, as text made into bytes,
 // so that names of another code page arrive in UTF-8.
-QByteArray TargetOf(const TArchiveEntry& entry, int chosenDepth) {
-  const QStringList parts = entry.Text.split(QLatin1Char('/'));
-  return ToNativeName(parts.mid(chosenDepth).join(QLatin1Char('/')));
+// The entry's path below the destination; `rename` replaces the chosen entry's own name.
+QByteArray TargetOf(const TArchiveEntry& entry, int chosenDepth, const QString& rename) {
+  QStringList parts = entry.Text.split(QLatin1Char('/')).mid(chosenDepth);
+  if (!rename.isEmpty() && !parts.isEmpty()) parts.first() = rename;
+  return ToNativeName(parts.join(QLatin1Char('/')));
 }
 
 timespec TimeOf(const QDateTime& time) {
@@ -132,7 +134,8 @@ class TArchiveExtraction::Engine {
   }
 
   void AddTree(const TArchiveEntry& entry, int chosenDepth) {
-    TJob job{&entry, TargetOf(entry, chosenDepth), {}};
+    const QString rename = Request_.Entries.size() == 1 ? Request_.TargetName : QString();
+    TJob job{&entry, TargetOf(entry, chosenDepth, rename), {}};
     ++Progress_.ObjectsTotal;
     if (entry.Type == ArchiveEntryType::File) Progress_.BytesTotal = AddEntrySize(Progress_.BytesTotal, entry.Size);
     Planned_.insert(entry.Path, job.Target);

@@ -36,6 +36,8 @@ struct TExtractRequest {
   // into Destination under its own name.
   QList<QByteArray> Entries;
   QString Destination;  // an existing folder
+  // With a single entry: the name it gets in Destination instead of its own.
+  QString TargetName;
 };
 
 class TArchiveExtraction {

@@ -20,6 +20,7 @@
 #include "viewer/codepages.h"
 #include "platform/filenames.h"
 #include "platform/guard.h"
+#include "platform/pathtext.h"
 #include "platform/prompter.h"
 
 namespace zarn {
@@ -120,7 +121,18 @@ void TForm1::CopyOutOfArchive() {
     request.Entries << ArchiveRow(ListView->CurrentRow())->Path;
     shown << RowPath(ListView->CurrentRow());
   }
-  if (!Prompter().Confirm(CopyConfirmationText(shown, panelPath), CopyConfirmationCaption)) return;
+  if (request.Entries.size() == 1) {
+    const QString ownName = LastPathComponent(shown.first());
+    const std::optional<QString> name = Prompter().InputBox(QStringLiteral("Копировать с именем"),
+                                                            QStringLiteral("Имя объекта"), ownName);
+    if (!name) return;
+    if (!IsSingleName(*name)) {
+      return Prompter().ShowMessage(InvalidNameText + *name + QLatin1Char('\n') + SystemMessage(EINVAL));
+    }
+    if (*name != ownName) request.TargetName = *name;
+  } else if (!Prompter().Confirm(CopyConfirmationText(shown, panelPath), CopyConfirmationCaption)) {
+    return;
+  }
   request.Index = ArchiveRow(ListView->CurrentRow())->Index;
   request.Destination = panelPath;
   if (ExtractFromArchive(request)) {
