@@ -76,11 +76,18 @@ struct TFolderListing::TShared {
 };
 
 std::shared_ptr<TFolderListing> TFolderListing::Start(std::unique_ptr<ShellFolder> folder, int sortMode) {
+  auto shared = std::make_shared<std::unique_ptr<ShellFolder>>(std::move(folder));
+  return Start([shared]() -> ErrorOr<std::unique_ptr<ShellFolder>> { return std::move(*shared); }, sortMode);
+}
+
+std::shared_ptr<TFolderListing> TFolderListing::Start(FolderBinder bind, int sortMode) {
   auto shared = std::make_shared<TShared>();
   // Detached: a worker stuck in a file system that stopped answering must
   // keep neither the window nor the program's end waiting.
-  std::thread([shared, folder = std::move(folder), sortMode]() mutable {
-    auto result = ListFolder(std::move(folder), sortMode, shared->Progress);
+  std::thread([shared, bind = std::move(bind), sortMode]() mutable {
+    auto folder = bind();
+    auto result = folder.IsError() ? ErrorOr<TFolderRows>(folder.Error())
+                                   : ListFolder(folder.TakeValue(), sortMode, shared->Progress);
     {
       const std::lock_guard lock(shared->Mutex);
       shared->Result.emplace(std::move(result));

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -52,6 +53,10 @@ class TFolderListing {
   // Starts reading on a worker. Call from the thread whose event loop is to
   // hear Notifier()'s Finished.
   static std::shared_ptr<TFolderListing> Start(std::unique_ptr<ShellFolder> folder, int sortMode);
+  // The same for the folder `bind` gives on the worker: binding a folder may
+  // itself wait on its file system or read a whole archive.
+  using FolderBinder = std::function<ErrorOr<std::unique_ptr<ShellFolder>>()>;
+  static std::shared_ptr<TFolderListing> Start(FolderBinder bind, int sortMode);
   // Emits Finished from the worker once it is done, cancelled or not.
   const TListingNotifier* Notifier() const;
   ~TFolderListing();

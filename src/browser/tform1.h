@@ -9,6 +9,7 @@
 // tform1contextmenu.cpp the list's context menu; tform1archives.cpp what
 // differs inside archives.
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <functional>
@@ -210,6 +211,9 @@ class TForm1 : public QMainWindow {
   IdListPtr ListingId_;
   QString StatusBeforeListing_;
   QTimer* ListingTimer_ = nullptr;
+  // Since when the listing has read no new entry, and how many it had then.
+  QElapsedTimer ListingSilence_;
+  std::size_t ListingEntriesSeen_ = 0;
   MountWatcher* MountWatcher_ = nullptr;
   std::vector<Volume> Volumes_;
   QString StartPath_;

@@ -33,6 +33,8 @@ constexpr int VolumeRole = Qt::UserRole;
 constexpr int TreeWidth = 195;
 const QString ListingStatusText = QStringLiteral("Чтение папки... ");
 const QString ListingStoppedText = QStringLiteral("Чтение папки прервано");
+const QString NoAnswerText = QStringLiteral("Нет ответа от ");
+constexpr qint64 NoAnswerAfterMs = 2000;
 
 QByteArray ListBytes(ConstItemIdList list) {
   return QByteArray(reinterpret_cast<const char*>(list), qsizetype(IdListSize(list)));
@@ -56,9 +58,12 @@ void TForm1::SetPath(const QString& path) {
 }
 
 void TForm1::SetFolder(IdListPtr id) {
-  auto folder = ValueOrRaise(DesktopFolder_->BindToObject(id.get()));
   if (!StopListing()) StatusBeforeListing_ = Label9->text();
-  Listing_ = TFolderListing::Start(std::move(folder), SortMode);
+  // The worker binds through a desktop of its own: it may outlive the window.
+  const auto bind = [bytes = ListBytes(id.get())] {
+    return SHGetDesktopFolder()->BindToObject(ListFromBytes(bytes).get());
+  };
+  Listing_ = TFolderListing::Start(bind, SortMode);
   ListingId_ = std::move(id);
   if (Listing_->WaitFor(ListingWaitBudget)) return FinishListing();
   const TFolderListing* waited = Listing_.get();
@@ -70,13 +75,27 @@ void TForm1::SetFolder(IdListPtr id) {
 }
 
 void TForm1::WaitForListing() {
+  ListingSilence_.invalidate();
   QGuiApplication::setOverrideCursor(Qt::BusyCursor);
   ShowListingProgress();
   ListingTimer_->start();
 }
 
+// A listing that has read nothing new for a while is stuck in its file system:
+// the status line names the volume that does not answer.
 void TForm1::ShowListingProgress() {
-  SetStatus(ListingStatusText + GroupDigits(QString::number(Listing_->EntriesRead())));
+  const std::size_t read = Listing_->EntriesRead();
+  if (read != ListingEntriesSeen_ || !ListingSilence_.isValid()) {
+    ListingEntriesSeen_ = read;
+    ListingSilence_.start();
+  }
+  if (ListingSilence_.elapsed() < NoAnswerAfterMs) {
+    return SetStatus(ListingStatusText + GroupDigits(QString::number(read)));
+  }
+  const QByteArray path = ShellFileSystemPath(ListingId_.get());
+  const int volume = VolumeOfPath(Volumes_, path);
+  const QByteArray where = volume >= 0 ? Volumes_[size_t(volume)].MountPoint : path;
+  SetStatus(NoAnswerText + FromNativeName(where));
 }
 
 bool TForm1::StopListing() {
