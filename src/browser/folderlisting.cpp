@@ -2,9 +2,6 @@
 
 #include <malloc.h>
 
-#include <condition_variable>
-#include <mutex>
-#include <optional>
 #include <thread>
 
 #include "platform/childorder.h"
@@ -63,66 +60,37 @@ ErrorOr<TFolderRows> ListFolder(std::unique_ptr<ShellFolder> folder, int sortMod
   return listed;
 }
 
-struct TFolderListing::TShared {
-  // Made on the starting thread and deleted there, whichever side lets go last.
-  std::shared_ptr<TListingNotifier> Notifier{new TListingNotifier, [](TListingNotifier* notifier) {
-                                               notifier->deleteLater();
-                                             }};
-  TListingProgress Progress;
-  std::mutex Mutex;
-  std::condition_variable Done;
-  bool Finished = false;
-  std::optional<ErrorOr<TFolderRows>> Result;
-};
-
 std::shared_ptr<TFolderListing> TFolderListing::Start(std::unique_ptr<ShellFolder> folder, int sortMode) {
   auto shared = std::make_shared<std::unique_ptr<ShellFolder>>(std::move(folder));
   return Start([shared]() -> ErrorOr<std::unique_ptr<ShellFolder>> { return std::move(*shared); }, sortMode);
 }
 
 std::shared_ptr<TFolderListing> TFolderListing::Start(FolderBinder bind, int sortMode) {
-  auto shared = std::make_shared<TShared>();
-  // Detached: a worker stuck in a file system that stopped answering must
-  // keep neither the window nor the program's end waiting.
-  std::thread([shared, bind = std::move(bind), sortMode]() mutable {
-    auto folder = bind();
-    auto result = folder.IsError() ? ErrorOr<TFolderRows>(folder.Error())
-                                   : ListFolder(folder.TakeValue(), sortMode, shared->Progress);
-    {
-      const std::lock_guard lock(shared->Mutex);
-      shared->Result.emplace(std::move(result));
-      shared->Finished = true;
-    }
-    shared->Done.notify_all();
-    emit shared->Notifier->Finished();
-  }).detach();
-  return std::shared_ptr<TFolderListing>(new TFolderListing(std::move(shared)));
+  std::shared_ptr<TFolderListing> listing(new TFolderListing);
+  listing->Progress_ = std::make_shared<TListingProgress>();
+  listing->Call_ = TDetachedCall<ErrorOr<TFolderRows>>::Start(
+      [progress = listing->Progress_, bind = std::move(bind), sortMode]() -> ErrorOr<TFolderRows> {
+        auto folder = bind();
+        if (folder.IsError()) return folder.Error();
+        return ListFolder(folder.TakeValue(), sortMode, *progress);
+      });
+  return listing;
 }
 
 TFolderListing::~TFolderListing() { Cancel(); }
 
-const TListingNotifier* TFolderListing::Notifier() const { return Shared_->Notifier.get(); }
+bool TFolderListing::WaitFor(std::chrono::milliseconds budget) { return Call_->WaitFor(budget); }
 
-bool TFolderListing::WaitFor(std::chrono::milliseconds budget) {
-  std::unique_lock lock(Shared_->Mutex);
-  return Shared_->Done.wait_for(lock, budget, [this] { return Shared_->Finished; });
-}
+bool TFolderListing::IsFinished() const { return Call_->IsFinished(); }
 
-bool TFolderListing::IsFinished() const {
-  const std::lock_guard lock(Shared_->Mutex);
-  return Shared_->Finished;
-}
+void TFolderListing::Cancel() { Progress_->Cancelled.store(true); }
 
-void TFolderListing::Cancel() { Shared_->Progress.Cancelled.store(true); }
-
-std::size_t TFolderListing::EntriesRead() const { return Shared_->Progress.EntriesRead.load(); }
+std::size_t TFolderListing::EntriesRead() const { return Progress_->EntriesRead.load(); }
 
 ErrorOr<TFolderRows> TFolderListing::TakeResult() {
-  const std::lock_guard lock(Shared_->Mutex);
-  if (!Shared_->Result) return OsError(EAGAIN, QString());
-  ErrorOr<TFolderRows> result = std::move(*Shared_->Result);
-  Shared_->Result.reset();
-  return result;
+  auto result = Call_->TakeResult();
+  if (!result) return OsError(EAGAIN, QString());
+  return std::move(*result);
 }
 
 void FreeInBackground(std::vector<TShellItem> items) {

@@ -5,7 +5,6 @@
 // TFolderListing runs it on a worker of its own, cancelled by the next
 // navigation or Escape.
 
-#include <QObject>
 #include <QString>
 
 #include <atomic>
@@ -16,6 +15,7 @@
 #include <vector>
 
 #include "browser/folderitems.h"
+#include "platform/detachedcall.h"
 #include "platform/errors.h"
 #include "platform/shellnamespace.h"
 
@@ -41,13 +41,6 @@ struct TListingProgress {
 // listing stops early with ECANCELED.
 ErrorOr<TFolderRows> ListFolder(std::unique_ptr<ShellFolder> folder, int sortMode, TListingProgress& progress);
 
-// Says, from the worker, that a listing is done.
-class TListingNotifier : public QObject {
-  Q_OBJECT
- signals:
-  void Finished();
-};
-
 class TFolderListing {
  public:
   // Starts reading on a worker. Call from the thread whose event loop is to
@@ -58,7 +51,7 @@ class TFolderListing {
   using FolderBinder = std::function<ErrorOr<std::unique_ptr<ShellFolder>>()>;
   static std::shared_ptr<TFolderListing> Start(FolderBinder bind, int sortMode);
   // Emits Finished from the worker once it is done, cancelled or not.
-  const TListingNotifier* Notifier() const;
+  const TCallNotifier* Notifier() const { return Call_->Notifier(); }
   ~TFolderListing();
 
   // True once the worker is done, waiting for it at most `budget`.
@@ -72,9 +65,9 @@ class TFolderListing {
   ErrorOr<TFolderRows> TakeResult();
 
  private:
-  struct TShared;
-  explicit TFolderListing(std::shared_ptr<TShared> shared) : Shared_(std::move(shared)) {}
-  std::shared_ptr<TShared> Shared_;
+  TFolderListing() = default;
+  std::shared_ptr<TListingProgress> Progress_;
+  std::shared_ptr<TDetachedCall<ErrorOr<TFolderRows>>> Call_;
 };
 
 // Frees a listing's rows on a worker: a million of them take a while.

@@ -20,6 +20,7 @@
 
 #include "ops/filemask.h"
 #include "ops/listkeys.h"
+#include "platform/detachedcall.h"
 #include "platform/idlist.h"
 #include "platform/shellnamespace.h"
 #include "platform/volumes.h"
@@ -178,6 +179,9 @@ class TForm1 : public QMainWindow {
   void AddToHistory(ConstItemIdList id);
   void SelectFocusRow();
   void ShowDiskTotals();
+  void ShowDiskTotals(const DiskTotals& totals);
+  // The mount point of the volume holding `path`, else the path.
+  QByteArray VolumeMountPoint(const QByteArray& path) const;
   void WaitForListing();
   void FinishListing();
   void ShowListingProgress();
@@ -214,6 +218,8 @@ class TForm1 : public QMainWindow {
   // Since when the listing has read no new entry, and how many it had then.
   QElapsedTimer ListingSilence_;
   std::size_t ListingEntriesSeen_ = 0;
+  // The free-space totals asked for last.
+  std::shared_ptr<TDetachedCall<std::optional<DiskTotals>>> DiskTotalsCall_;
   MountWatcher* MountWatcher_ = nullptr;
   std::vector<Volume> Volumes_;
   QString StartPath_;

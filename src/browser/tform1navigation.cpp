@@ -67,7 +67,7 @@ void TForm1::SetFolder(IdListPtr id) {
   ListingId_ = std::move(id);
   if (Listing_->WaitFor(ListingWaitBudget)) return FinishListing();
   const TFolderListing* waited = Listing_.get();
-  connect(Listing_->Notifier(), &TListingNotifier::Finished, this, GuardedSlot([this, waited] {
+  connect(Listing_->Notifier(), &TCallNotifier::Finished, this, GuardedSlot([this, waited] {
             if (Listing_.get() == waited && Listing_->IsFinished()) FinishListing();
           }), Qt::QueuedConnection);
   if (Listing_->IsFinished()) return FinishListing();  // done before it could be heard
@@ -92,10 +92,7 @@ void TForm1::ShowListingProgress() {
   if (ListingSilence_.elapsed() < NoAnswerAfterMs) {
     return SetStatus(ListingStatusText + GroupDigits(QString::number(read)));
   }
-  const QByteArray path = ShellFileSystemPath(ListingId_.get());
-  const int volume = VolumeOfPath(Volumes_, path);
-  const QByteArray where = volume >= 0 ? Volumes_[size_t(volume)].MountPoint : path;
-  SetStatus(NoAnswerText + FromNativeName(where));
+  SetStatus(NoAnswerText + FromNativeName(VolumeMountPoint(ShellFileSystemPath(ListingId_.get()))));
 }
 
 bool TForm1::StopListing() {
@@ -168,19 +165,46 @@ void TForm1::SelectFocusRow() {
   ListView->scrollTo(Items_->index(row, 0), QAbstractItemView::EnsureVisible);
 }
 
+// statvfs on a volume that stopped answering never returns: it runs on a
+// worker, and the bar stays empty until it does.
 void TForm1::ShowDiskTotals() {
-  const QString path = PathText();
-  if (!DirectoryExists(path)) return;
-  const DiskTotals totals = GetDiskTotals(ToNativeName(path));
-  const qint64 totalKb = totals.TotalBytes / 1024;
-  const qint64 freeKb = totals.FreeBytes / 1024;
-  Label5->setText(GroupDigits(QString::number(totalKb)) + QStringLiteral(" Kb -"));
-  Label6->setText(GroupDigits(QString::number(freeKb)) + QStringLiteral(" Kb"));
+  const QByteArray path = ToNativeName(PathText());
+  auto call = TDetachedCall<std::optional<DiskTotals>>::Start([path]() -> std::optional<DiskTotals> {
+    if (!DirectoryExistsBytes(path)) return std::nullopt;
+    return GetDiskTotals(path);
+  });
+  DiskTotalsCall_ = call;
+  const auto show = [this, call] {
+    if (DiskTotalsCall_ != call || !call->IsFinished()) return;
+    DiskTotalsCall_.reset();
+    if (const auto totals = call->TakeResult().value_or(std::nullopt)) ShowDiskTotals(*totals);
+  };
+  if (call->WaitFor(ListingWaitBudget)) return show();
+  connect(call->Notifier(), &TCallNotifier::Finished, this, GuardedSlot(show), Qt::QueuedConnection);
+  if (call->IsFinished()) return show();  // done before it could be heard
+  QTimer::singleShot(NoAnswerAfterMs, this, [this, call, path] {
+    if (DiskTotalsCall_ != call || call->IsFinished()) return;
+    ShowDiskTotals(DiskTotals{});
+    SetStatus(NoAnswerText + FromNativeName(VolumeMountPoint(path)));
+  });
+}
+
+void TForm1::ShowDiskTotals(const DiskTotals& totals) {
+  const bool known = totals.TotalBytes >= 0;
+  const qint64 totalKb = known ? totals.TotalBytes / 1024 : 0;
+  const qint64 freeKb = known ? totals.FreeBytes / 1024 : 0;
+  Label5->setText(known ? GroupDigits(QString::number(totalKb)) + QStringLiteral(" Kb -") : QString());
+  Label6->setText(known ? GroupDigits(QString::number(freeKb)) + QStringLiteral(" Kb") : QString());
   const FreeSpaceBar bar = ComputeFreeSpaceBar(totalKb, freeKb);
   Shape2->setGeometry(bar.FreeLeft, Shape2->y(), bar.FreeWidth, Shape2->height());
   Shape1->setGeometry(bar.UsedLeft, Shape1->y(), bar.UsedWidth, Shape1->height());
-  Shape2->setVisible(bar.FreeWidth > 0);
-  Shape1->setVisible(bar.UsedWidth > 0);
+  Shape2->setVisible(known && bar.FreeWidth > 0);
+  Shape1->setVisible(known && bar.UsedWidth > 0);
+}
+
+QByteArray TForm1::VolumeMountPoint(const QByteArray& path) const {
+  const int volume = VolumeOfPath(Volumes_, path);
+  return volume >= 0 ? Volumes_[size_t(volume)].MountPoint : path;
 }
 
 void TForm1::UpOneLevel() {
