@@ -14,7 +14,7 @@ JOBS       ?= $(shell nproc)
 PACKAGES = cmake make g++ pkg-config git \
 	qt6-base-dev qt6-base-dev-tools libgl-dev \
 	libglib2.0-dev libicu-dev libjpeg-dev libjpeg-turbo-progs libpng-dev zlib1g-dev libisal-dev libarchive-dev \
-	libgtest-dev libgmock-dev \
+	libfuse3-dev fuse3 libgtest-dev libgmock-dev \
 	shared-mime-info hicolor-icon-theme adwaita-icon-theme \
 	xvfb xauth xdotool libx11-dev qt6-translations-l10n fonts-liberation \
 	clang libclang-rt-14-dev coreutils findutils grep ripgrep libarchive-tools zip \
