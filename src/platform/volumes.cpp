@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
@@ -65,9 +66,12 @@ QHash<QByteArray, QString> LabelsByDevice() {
   return labels;
 }
 
+// From the attributes the kernel holds: asking a network or FUSE file system
+// that stopped answering would never return, and automounts stay untouched.
 bool IsFolder(const QByteArray& path) {
-  struct stat info;
-  return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+  struct statx info {};
+  const int flags = AT_STATX_DONT_SYNC | AT_NO_AUTOMOUNT;
+  return ::statx(AT_FDCWD, path.constData(), flags, STATX_TYPE, &info) == 0 && S_ISDIR(info.stx_mode);
 }
 
 }  // namespace

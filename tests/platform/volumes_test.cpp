@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/mountwatcher.h"
+#include "stallfs.h"
+#include "temptree.h"
+
+#include <algorithm>
+#include <future>
 
 namespace zarn {
 namespace {
@@ -57,6 +62,25 @@ TEST(VolumesTest, DiskTotalsOfTheRootAreSane) {
   EXPECT_GT(totals.TotalBytes, 0);
   EXPECT_GE(totals.FreeBytes, 0);
   EXPECT_EQ(GetDiskTotals("/does/not/exist").TotalBytes, -1);
+}
+
+// The volume list is read at start: a volume that stopped answering is
+// listed all the same, and the list does not wait for it.
+TEST(VolumesTest, AVolumeThatDoesNotAnswerIsListedWithoutWaitingForIt) {
+  if (auto why = test::TStallFs::Unavailable()) GTEST_SKIP() << why->toStdString();
+  test::TempTree tree;
+  tree.CreateDir("nas");
+  test::TStallFs fs;
+  ASSERT_FALSE(fs.Mount(tree.Path(QStringLiteral("nas"))).IsError());
+  ASSERT_FALSE(fs.Stall().IsError());
+  auto volumes = std::async(std::launch::async, ListVolumes);
+  const bool answered = volumes.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+  if (!answered) (void)fs.Release();
+  ASSERT_TRUE(answered) << "the volume list waited for the stalled mount";
+  const std::vector<Volume> listed = volumes.get();
+  EXPECT_TRUE(std::any_of(listed.begin(), listed.end(), [&](const Volume& volume) {
+    return volume.MountPoint == fs.Root().toUtf8();
+  }));
 }
 
 }  // namespace
