@@ -65,13 +65,11 @@ void TForm1::SetFolder(IdListPtr id) {
   };
   Listing_ = TFolderListing::Start(bind, SortMode);
   ListingId_ = std::move(id);
-  if (Listing_->WaitFor(ListingWaitBudget)) return FinishListing();
   const TFolderListing* waited = Listing_.get();
-  connect(Listing_->Notifier(), &TCallNotifier::Finished, this, GuardedSlot([this, waited] {
-            if (Listing_.get() == waited && Listing_->IsFinished()) FinishListing();
-          }), Qt::QueuedConnection);
-  if (Listing_->IsFinished()) return FinishListing();  // done before it could be heard
-  WaitForListing();
+  const auto finish = [this, waited] {
+    if (Listing_.get() == waited && Listing_->IsFinished()) FinishListing();
+  };
+  if (!WhenFinished(this, Listing_, ListingWaitBudget, finish)) WaitForListing();
 }
 
 void TForm1::WaitForListing() {
@@ -179,9 +177,7 @@ void TForm1::ShowDiskTotals() {
     DiskTotalsCall_.reset();
     if (const auto totals = call->TakeResult().value_or(std::nullopt)) ShowDiskTotals(*totals);
   };
-  if (call->WaitFor(ListingWaitBudget)) return show();
-  connect(call->Notifier(), &TCallNotifier::Finished, this, GuardedSlot(show), Qt::QueuedConnection);
-  if (call->IsFinished()) return show();  // done before it could be heard
+  if (WhenFinished(this, call, ListingWaitBudget, show)) return;
   QTimer::singleShot(NoAnswerAfterMs, this, [this, call, path] {
     if (DiskTotalsCall_ != call || call->IsFinished()) return;
     ShowDiskTotals(DiskTotals{});

@@ -15,6 +15,8 @@
 #include <optional>
 #include <thread>
 
+#include "platform/guard.h"
+
 namespace zarn {
 
 // Says, from the worker, that a call is done.
@@ -75,5 +77,23 @@ class TDetachedCall {
   explicit TDetachedCall(std::shared_ptr<TShared> shared) : Shared_(std::move(shared)) {}
   std::shared_ptr<TShared> Shared_;
 };
+
+// Waits at most `budget` for `call` (a TDetachedCall or anything with its
+// WaitFor, IsFinished and Notifier) and runs `done` at once when it finished
+// meanwhile; otherwise `done` runs on `context`'s thread when the worker says
+// so, guarded there (platform/guard.h). Returns true when `done` ran here,
+// where its errors reach the caller. `done` must check that its call is still
+// the one wanted: the window may have moved on.
+template <typename Call, typename Done>
+bool WhenFinished(QObject* context, const std::shared_ptr<Call>& call, std::chrono::milliseconds budget, Done done) {
+  if (call->WaitFor(budget)) {
+    done();
+    return true;
+  }
+  QObject::connect(call->Notifier(), &TCallNotifier::Finished, context, GuardedSlot(done), Qt::QueuedConnection);
+  if (!call->IsFinished()) return false;
+  done();  // finished before it could be heard
+  return true;
+}
 
 }  // namespace zarn
